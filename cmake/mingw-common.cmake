@@ -1,0 +1,10 @@
+# Shared part of the MinGW-w64 cross toolchains; KVT_MINGW_TRIPLE names the target.
+# The posix thread model gives the full C++ standard library.
+set(CMAKE_C_COMPILER ${KVT_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${KVT_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${KVT_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${KVT_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

@@ -1,0 +1,148 @@
+#include "base/number_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "base/errors.h"
+#include "base/format.h"
+
+namespace kvt {
+namespace {
+
+constexpr int kPrecision = 15;
+
+// Digits d1..dn (no trailing zeros) and exponent E with value = 0.d1..dn * 10^E.
+struct Decimal {
+    char digits[kPrecision];
+    int count = 0;
+    int exponent = 0;
+};
+
+Decimal ToDecimal(long double magnitude) {
+    char text[64];
+    // Scientific form "d.dddddddddddddde[+-]xx" rounds to 15 significant digits exactly.
+    const auto result = std::to_chars(text, text + sizeof text, magnitude,
+                                      std::chars_format::scientific, kPrecision - 1);
+    Decimal decimal;
+    const char* p = text;
+    for (; p < result.ptr && *p != 'e'; ++p) {
+        if (*p >= '0' && *p <= '9') {
+            decimal.digits[decimal.count++] = *p;
+        }
+    }
+    int exponent = 0;
+    std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), result.ptr, exponent);
+    decimal.exponent = exponent + 1;
+    while (decimal.count > 0 && decimal.digits[decimal.count - 1] == '0') {
+        --decimal.count;
+    }
+    return decimal;
+}
+
+}  // namespace
+
+void AppendFloatGeneral(std::string& out, long double value) {
+    if (std::isnan(value)) {
+        out += "NAN";
+        return;
+    }
+    if (std::isinf(value)) {
+        out += value < 0 ? "-INF" : "INF";
+        return;
+    }
+    if (value == 0) {
+        out.push_back('0');
+        return;
+    }
+    if (value < 0) {
+        out.push_back('-');
+        value = -value;
+    }
+    const Decimal d = ToDecimal(value);
+    const int e = d.exponent;
+    if (e > kPrecision || e < -3) {
+        out.push_back(d.digits[0]);
+        if (d.count > 1) {
+            out.push_back('.');
+            out.append(d.digits + 1, static_cast<std::size_t>(d.count - 1));
+        }
+        out.push_back('E');
+        char exponent[8];
+        const auto r = std::to_chars(exponent, exponent + sizeof exponent, e - 1);
+        out.append(exponent, r.ptr);
+    } else if (e <= 0) {
+        out += "0.";
+        out.append(static_cast<std::size_t>(-e), '0');
+        out.append(d.digits, static_cast<std::size_t>(d.count));
+    } else if (d.count <= e) {
+        out.append(d.digits, static_cast<std::size_t>(d.count));
+        out.append(static_cast<std::size_t>(e - d.count), '0');
+    } else {
+        out.append(d.digits, static_cast<std::size_t>(e));
+        out.push_back('.');
+        out.append(d.digits + e, static_cast<std::size_t>(d.count - e));
+    }
+}
+
+std::string FormatFloatGeneral(long double value) {
+    std::string out;
+    AppendFloatGeneral(out, value);
+    return out;
+}
+
+bool TryParseInt32(std::string_view text, std::int32_t& value) {
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && static_cast<unsigned char>(text[first]) <= 32) {
+        ++first;
+    }
+    while (last > first && static_cast<unsigned char>(text[last - 1]) <= 32) {
+        --last;
+    }
+    const char* begin = text.data() + first;
+    const char* end = text.data() + last;
+    if (begin < end && *begin == '+') {
+        ++begin;
+        if (begin < end && *begin == '-') {
+            return false;
+        }
+    }
+    if (begin == end) {
+        return false;
+    }
+    std::int32_t parsed = 0;
+    const auto result = std::from_chars(begin, end, parsed);
+    if (result.ec != std::errc() || result.ptr != end) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+std::int32_t StrToInt(std::string_view text) {
+    std::int32_t value = 0;
+    if (!TryParseInt32(text, value)) {
+        throw EConvertError(
+            Format("'%.*s' is not a valid integer value", static_cast<int>(text.size()),
+                   text.data()));
+    }
+    return value;
+}
+
+bool TryParseDouble(std::string_view text, double& value) {
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    if (begin < end && *begin == '+') {
+        ++begin;
+    }
+    double parsed = 0;
+    const auto result = std::from_chars(begin, end, parsed, std::chars_format::general);
+    if (result.ec != std::errc() || result.ptr != end || begin == end) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+}  // namespace kvt

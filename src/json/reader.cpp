@@ -1,0 +1,463 @@
+// JSON text -> value tree: a lenient recursive-descent reader over the bytes of the text.
+// Commas between elements are optional, one trailing comma is accepted, a number may
+// carry a leading "+", and text after the first value is ignored. Any malformed input
+// yields nullptr; partial results are owned by unique_ptr and freed on every path.
+//
+// String contents are UTF-8. One- to three-byte sequences give one UTF-16 unit each
+// (without checks for overlong forms); four-byte sequences give a surrogate pair. A byte
+// that cannot start a sequence, a wrong or missing continuation byte, or a sequence cut
+// off at the end makes the whole string value empty; the parse itself goes on.
+
+#include <array>
+#include <charconv>
+#include <cstring>
+
+#include "json/value.h"
+
+namespace kvt::json {
+namespace {
+
+// Nesting deeper than this yields nullptr instead of exhausting the stack. Settings
+// documents are flat; 1000 levels keep the stack use far below a host thread's 1 MB.
+constexpr int kMaxDepth = 1000;
+
+constexpr bool IsBlank(unsigned char c) { return c <= 0x20; }
+constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+int HexValue(unsigned char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// A "\u" escape whose four bytes are not hexadecimal digits fails the whole parse.
+struct BadEscape {};
+
+void CodePointToUtf8(std::uint32_t value, std::string& out) {
+    if (value < 0x80) {
+        out.push_back(static_cast<char>(value));
+    } else if (value < 0x800) {
+        out.push_back(static_cast<char>(0xC0 + (value >> 6)));
+        out.push_back(static_cast<char>(0x80 + (value & 0x3F)));
+    } else if (value <= 0xFFFF) {
+        out.push_back(static_cast<char>(0xE0 + (value >> 12)));
+        out.push_back(static_cast<char>(0x80 + ((value >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 + (value & 0x3F)));
+    } else if (value <= 0x1FFFFF) {
+        out.push_back(static_cast<char>(0xF0 + (value >> 18)));
+        out.push_back(static_cast<char>(0x80 + ((value >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 + ((value >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 + (value & 0x3F)));
+    }
+}
+
+// UTF-8 bytes -> UTF-16; an invalid sequence anywhere gives the empty string.
+WideString DecodeUtf8(const unsigned char* bytes, std::size_t size) {
+    WideString out;
+    out.resize(size);
+    char16_t* dst = out.data();
+    std::size_t i = 0;
+    while (i < size) {
+        const unsigned lead = bytes[i];
+        if (lead < 0x80) {
+            *dst++ = static_cast<char16_t>(lead);
+            ++i;
+            continue;
+        }
+        std::size_t extra = 0;
+        std::uint32_t cp = 0;
+        if (lead >= 0xC0 && lead < 0xE0) {
+            extra = 1;
+            cp = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead < 0xF0) {
+            extra = 2;
+            cp = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead < 0xF8) {
+            extra = 3;
+            cp = lead & 0x07;
+        } else {
+            return {};
+        }
+        if (size - i <= extra) {
+            return {};
+        }
+        for (std::size_t k = 1; k <= extra; ++k) {
+            const unsigned next = bytes[i + k];
+            if (next < 0x80 || next > 0xBF) {
+                return {};
+            }
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        i += extra + 1;
+        if (extra == 3) {
+            if (cp < 0x10000 || cp > 0x10FFFF) {
+                return {};
+            }
+            cp -= 0x10000;
+            *dst++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+            *dst++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            *dst++ = static_cast<char16_t>(cp);
+        }
+    }
+    out.resize(static_cast<std::size_t>(dst - out.data()));
+    return out;
+}
+
+// Powers of ten that long double holds exactly (5^27 < 2^64).
+constexpr int kExactPowers = 27;
+
+long double ExactPowerOfTen(int exponent) {
+    static const auto table = [] {
+        std::array<long double, kExactPowers + 1> powers{};
+        powers[0] = 1;
+        for (int i = 1; i <= kExactPowers; ++i) {
+            powers[static_cast<std::size_t>(i)] = powers[static_cast<std::size_t>(i - 1)] * 10;
+        }
+        return powers;
+    }();
+    return table[static_cast<std::size_t>(exponent)];
+}
+
+class Reader {
+public:
+    explicit Reader(std::string_view text)
+        : text_(reinterpret_cast<const unsigned char*>(text.data())), size_(text.size()) {}
+
+    std::unique_ptr<TqxJSONbase> ParseRoot() {
+        if (size_ == 0) {
+            return nullptr;
+        }
+        return ParseValue(0);
+    }
+
+private:
+    void SkipWhitespace() {
+        while (pos_ < size_ && IsBlank(text_[pos_])) {
+            ++pos_;
+        }
+    }
+
+    bool Matches(const char* literal, std::size_t length) const {
+        return size_ - pos_ >= length && std::memcmp(text_ + pos_, literal, length) == 0;
+    }
+
+    // Every sub-parser moves pos_ only when it succeeds.
+    std::unique_ptr<TqxJSONbase> ParseValue(int depth) {
+        const std::size_t start = pos_;
+        SkipWhitespace();
+        std::unique_ptr<TqxJSONbase> value;
+        if (pos_ < size_) {
+            switch (text_[pos_]) {
+                case 't':
+                    value = ParseLiteral("true", 4, [] { return std::make_unique<TqxJSONboolean>(true); });
+                    break;
+                case 'f':
+                    value = ParseLiteral("false", 5, [] { return std::make_unique<TqxJSONboolean>(false); });
+                    break;
+                case 'n':
+                    value = ParseLiteral("null", 4, [] { return std::make_unique<TqxJSONnull>(); });
+                    break;
+                case '"': {
+                    WideString text;
+                    if (ParseString(text)) {
+                        value = std::make_unique<TqxJSONstring>(std::move(text));
+                    }
+                    break;
+                }
+                case '[':
+                    value = ParseList(depth + 1);
+                    break;
+                case '{':
+                    value = ParseObject(depth + 1);
+                    break;
+                default:
+                    value = ParseNumber();
+                    break;
+            }
+        }
+        if (!value) {
+            pos_ = start;
+        }
+        return value;
+    }
+
+    template <typename Make>
+    std::unique_ptr<TqxJSONbase> ParseLiteral(const char* literal, std::size_t length, Make make) {
+        if (!Matches(literal, length)) {
+            return nullptr;
+        }
+        pos_ += length;
+        return make();
+    }
+
+    bool ParseDigits() {
+        const std::size_t start = pos_;
+        while (pos_ < size_ && IsDigit(text_[pos_])) {
+            ++pos_;
+        }
+        return pos_ > start;
+    }
+
+    std::unique_ptr<TqxJSONbase> ParseNumber() {
+        const std::size_t start = pos_;
+        bool negative = false;
+        if (pos_ < size_ && (text_[pos_] == '+' || text_[pos_] == '-')) {
+            negative = text_[pos_] == '-';
+            ++pos_;
+        }
+        const std::size_t digits = pos_;
+        bool ok = ParseDigits();
+        if (ok && pos_ < size_ && text_[pos_] == '.') {
+            ++pos_;
+            ok = ParseDigits();
+        }
+        if (ok && pos_ < size_ && (text_[pos_] == 'e' || text_[pos_] == 'E')) {
+            ++pos_;
+            if (pos_ < size_ && (text_[pos_] == '+' || text_[pos_] == '-')) {
+                ++pos_;
+            }
+            ok = ParseDigits();
+        }
+        if (!ok) {
+            pos_ = start;
+            return nullptr;
+        }
+        NumberType value = 0;
+        if (!ConvertNumeral(digits, pos_, negative, value)) {
+            pos_ = start;
+            return nullptr;
+        }
+        return std::make_unique<TqxJSONnumber>(value);
+    }
+
+    // Converts the unsigned numeral text_[first, last) that ParseNumber matched.
+    bool ConvertNumeral(std::size_t first, std::size_t last, bool negative, NumberType& value) const {
+        // Fast path: up to 19 significant digits and a small exponent need one exact
+        // multiplication or division, which rounds correctly.
+        std::uint64_t mantissa = 0;
+        int significant = 0;
+        int scale = 0;  // value = mantissa * 10^scale before the explicit exponent
+        std::size_t i = first;
+        for (; i < last && IsDigit(text_[i]); ++i) {
+            if (mantissa != 0 || text_[i] != '0') {
+                mantissa = mantissa * 10 + (text_[i] - '0');
+                ++significant;
+            }
+        }
+        if (i < last && text_[i] == '.') {
+            for (++i; i < last && IsDigit(text_[i]); ++i) {
+                if (mantissa != 0 || text_[i] != '0') {
+                    mantissa = mantissa * 10 + (text_[i] - '0');
+                    ++significant;
+                }
+                --scale;
+            }
+        }
+        long exponent = 0;
+        bool exponent_negative = false;
+        if (i < last) {  // 'e' or 'E'
+            ++i;
+            if (text_[i] == '+' || text_[i] == '-') {
+                exponent_negative = text_[i] == '-';
+                ++i;
+            }
+            for (; i < last; ++i) {
+                if (exponent < 100000000) {
+                    exponent = exponent * 10 + (text_[i] - '0');
+                }
+            }
+        }
+        const long total = scale + (exponent_negative ? -exponent : exponent);
+        if (significant <= 19 && total >= -kExactPowers && total <= kExactPowers) {
+            auto m = static_cast<NumberType>(mantissa);
+            m = total >= 0 ? m * ExactPowerOfTen(static_cast<int>(total))
+                           : m / ExactPowerOfTen(static_cast<int>(-total));
+            value = negative ? -m : m;
+            return true;
+        }
+        if (mantissa == 0 && significant == 0) {
+            value = negative ? -0.0L : 0.0L;
+            return true;
+        }
+        NumberType parsed = 0;
+        const char* begin = reinterpret_cast<const char*>(text_ + first);
+        const char* end = reinterpret_cast<const char*>(text_ + last);
+        const auto result = std::from_chars(begin, end, parsed);
+        if (result.ec == std::errc::result_out_of_range) {
+            // The magnitude decides: beyond the range of the type is an error, below it is 0.
+            const long magnitude = (significant > 0 ? significant : 0) + total;
+            if (magnitude > 0) {
+                return false;
+            }
+            parsed = 0;
+        } else if (result.ec != std::errc() || result.ptr != end) {
+            return false;
+        }
+        value = negative ? -parsed : parsed;
+        return true;
+    }
+
+    // Reads a string token into `out`.
+    bool ParseString(WideString& out) {
+        const std::size_t start = pos_;
+        SkipWhitespace();
+        if (pos_ >= size_ || text_[pos_] != '"') {
+            pos_ = start;
+            return false;
+        }
+        ++pos_;
+        const std::size_t run = pos_;
+        while (pos_ < size_ && text_[pos_] != '"' && text_[pos_] != '\\') {
+            ++pos_;
+        }
+        if (pos_ >= size_) {
+            pos_ = start;
+            return false;
+        }
+        if (text_[pos_] == '"') {
+            out = DecodeUtf8(text_ + run, pos_ - run);
+            ++pos_;
+            return true;
+        }
+        buffer_.assign(reinterpret_cast<const char*>(text_ + run), pos_ - run);
+        if (!ParseEscapedRest()) {
+            pos_ = start;
+            return false;
+        }
+        out = DecodeUtf8(reinterpret_cast<const unsigned char*>(buffer_.data()), buffer_.size());
+        return true;
+    }
+
+    // Continues a string at its first backslash, collecting bytes into buffer_.
+    bool ParseEscapedRest() {
+        while (pos_ < size_) {
+            const unsigned char c = text_[pos_];
+            if (c == '"') {
+                ++pos_;
+                return true;
+            }
+            if (c != '\\') {
+                buffer_.push_back(static_cast<char>(c));
+                ++pos_;
+                continue;
+            }
+            if (++pos_ >= size_) {
+                return false;
+            }
+            const unsigned char escaped = text_[pos_++];
+            switch (escaped) {
+                case '"':
+                case '/':
+                case '\\': buffer_.push_back(static_cast<char>(escaped)); break;
+                case 'b': buffer_.push_back('\b'); break;
+                case 'f': buffer_.push_back('\f'); break;
+                case 'n': buffer_.push_back('\n'); break;
+                case 'r': buffer_.push_back('\r'); break;
+                case 't': buffer_.push_back('\t'); break;
+                case 'u': CodePointToUtf8(ReadHex4(), buffer_); break;
+                default: break;  // an unknown escape drops both bytes
+            }
+        }
+        return false;
+    }
+
+    std::uint32_t ReadHex4() {
+        if (size_ - pos_ < 4) {
+            throw BadEscape{};
+        }
+        std::uint32_t value = 0;
+        for (int k = 0; k < 4; ++k) {
+            const int digit = HexValue(text_[pos_++]);
+            if (digit < 0) {
+                throw BadEscape{};
+            }
+            value = value * 16 + static_cast<std::uint32_t>(digit);
+        }
+        return value;
+    }
+
+    template <typename Container, typename ParseElement>
+    std::unique_ptr<Container> ParseContainer(char close, std::unique_ptr<Container> container,
+                                              ParseElement parse_element) {
+        const std::size_t start = pos_;
+        ++pos_;  // the opening bracket, checked by the caller
+        while (parse_element(*container)) {
+            SkipWhitespace();
+            if (pos_ < size_ && text_[pos_] == ',') {
+                ++pos_;
+            }
+        }
+        SkipWhitespace();
+        if (pos_ >= size_ || text_[pos_] != close) {
+            pos_ = start;
+            return nullptr;
+        }
+        ++pos_;
+        return container;
+    }
+
+    std::unique_ptr<TqxJSONbase> ParseList(int depth) {
+        if (depth > kMaxDepth) {
+            return nullptr;
+        }
+        return ParseContainer(']', std::make_unique<TqxJSONlist>(), [&](TqxJSONlist& list) {
+            auto element = ParseValue(depth);
+            return element && list.Append(std::move(element)) >= 0;
+        });
+    }
+
+    std::unique_ptr<TqxJSONbase> ParseObject(int depth) {
+        if (depth > kMaxDepth) {
+            return nullptr;
+        }
+        return ParseContainer('}', std::make_unique<TqxJSONobject>(true),
+                              [&](TqxJSONobject& object) { return ParsePair(object, depth); });
+    }
+
+    bool ParsePair(TqxJSONobject& object, int depth) {
+        const std::size_t start = pos_;
+        auto pair = std::make_unique<TqxJSONobjectmethod>();
+        if (!ParseString(pair->PairName)) {
+            return false;
+        }
+        SkipWhitespace();
+        if (pos_ >= size_ || text_[pos_] != ':') {
+            pos_ = start;
+            return false;
+        }
+        ++pos_;
+        pair->PairValue = ParseValue(depth);
+        if (!pair->PairValue) {
+            pos_ = start;
+            return false;
+        }
+        object.AttachPair(std::move(pair));
+        return true;
+    }
+
+    const unsigned char* text_;
+    std::size_t size_;
+    std::size_t pos_ = 0;
+    std::string buffer_;  // string bytes after escapes, reused across strings
+};
+
+}  // namespace
+
+std::unique_ptr<TqxJSONbase> TqxJSON::ParseJson(std::string_view text) {
+    try {
+        return Reader(text).ParseRoot();
+    } catch (...) {
+        // A bad "\u" escape or exhausted memory: the partial tree is already freed.
+        return nullptr;
+    }
+}
+
+}  // namespace kvt::json
