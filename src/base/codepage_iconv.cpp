@@ -12,9 +12,16 @@ namespace {
 
 constexpr const char* kSystemCodePage = "GBK";
 
+bool IsHighSurrogateLE(const char* p) {
+    return (static_cast<unsigned char>(p[1]) & 0xFC) == 0xD8;
+}
+bool IsLowSurrogateLE(const char* p) {
+    return (static_cast<unsigned char>(p[1]) & 0xFC) == 0xDC;
+}
+
 // One conversion descriptor per direction and thread, opened on first use.
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
         if (cd_ == reinterpret_cast<iconv_t>(-1)) {
             throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
@@ -25,7 +32,7 @@ public:
     Converter& operator=(const Converter&) = delete;
 
     // Converts `in`, replacing each sequence iconv rejects by `replacement` after skipping
-    // `skip` input bytes. Returns the produced bytes.
+    // `skip` input bytes (2 means the input is UTF-16LE). Returns the produced bytes.
     std::string Run(const char* in, std::size_t in_size, std::string_view replacement,
                     std::size_t skip) {
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);
@@ -45,8 +52,12 @@ public:
                 out.resize(out.size() * 2);
                 continue;
             }
-            // EILSEQ or EINVAL (cut-off sequence): substitute and step over the bad input.
-            const std::size_t step = skip < src_left ? skip : src_left;
+            // EILSEQ or EINVAL (cut-off sequence): substitute and step over the bad input;
+            // a UTF-16 surrogate pair is one character and gets one replacement.
+            std::size_t step = skip < src_left ? skip : src_left;
+            if (skip == 2 && src_left >= 4 && IsHighSurrogateLE(src) && IsLowSurrogateLE(src + 2)) {
+                step = 4;
+            }
             src += step;
             src_left -= step;
             if (out.size() - used < replacement.size()) {
@@ -60,7 +71,7 @@ public:
         return out;
     }
 
-private:
+  private:
     iconv_t cd_;
 };
 

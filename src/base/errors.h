@@ -18,39 +18,41 @@ inline constexpr HResult kEFail = static_cast<HResult>(0x80004005u);
 inline constexpr HResult kEPointer = static_cast<HResult>(0x80004003u);
 inline constexpr HResult kEInvalidArg = static_cast<HResult>(0x80070057u);
 
-constexpr bool Failed(HResult hr) { return hr < 0; }
+constexpr bool Failed(HResult hr) {
+    return hr < 0;
+}
 
 // The general exception; every other error class derives from it.
 class Exception : public std::runtime_error {
-public:
+  public:
     explicit Exception(const std::string& message) : std::runtime_error(message) {}
 };
 
 // A text that does not convert to the wanted type (numbers, URL escapes).
 class EConvertError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // A checked class conversion that does not hold.
 class EInvalidCast : public Exception {
-public:
+  public:
     EInvalidCast() : Exception("Invalid class typecast") {}
 };
 
 // A variant that cannot be converted to the wanted kind.
 class EVariantTypeCastError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // A failed COM call, carrying its HRESULT.
 class EOleError : public Exception {
-public:
+  public:
     EOleError(HResult code, const std::string& message) : Exception(message), code_(code) {}
     HResult Code() const { return code_; }
 
-private:
+  private:
     HResult code_;
 };
 

@@ -123,9 +123,8 @@ bool TryParseInt32(std::string_view text, std::int32_t& value) {
 std::int32_t StrToInt(std::string_view text) {
     std::int32_t value = 0;
     if (!TryParseInt32(text, value)) {
-        throw EConvertError(
-            Format("'%.*s' is not a valid integer value", static_cast<int>(text.size()),
-                   text.data()));
+        throw EConvertError(Format("'%.*s' is not a valid integer value",
+                                   static_cast<int>(text.size()), text.data()));
     }
     return value;
 }

@@ -9,7 +9,7 @@
 namespace kvt {
 
 class StringList {
-public:
+  public:
     int Count() const { return static_cast<int>(items_.size()); }
     bool Empty() const { return items_.empty(); }
 
@@ -24,7 +24,7 @@ public:
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }
 
-private:
+  private:
     std::vector<AnsiString> items_;
 };
 

@@ -118,7 +118,9 @@ bool SameTextAsciiImpl(View a, View b) {
 
 }  // namespace
 
-bool SameTextAscii(std::string_view a, std::string_view b) { return SameTextAsciiImpl(a, b); }
+bool SameTextAscii(std::string_view a, std::string_view b) {
+    return SameTextAsciiImpl(a, b);
+}
 bool SameTextAscii(std::u16string_view a, std::u16string_view b) {
     return SameTextAsciiImpl(a, b);
 }

@@ -8,8 +8,8 @@
 
 namespace kvt {
 
-using AnsiString = std::string;      // 8-bit text in the system code page
-using WideString = std::u16string;   // UTF-16 text
+using AnsiString = std::string;     // 8-bit text in the system code page
+using WideString = std::u16string;  // UTF-16 text
 
 // System code page -> UTF-16. Bytes that do not decode become U+003F.
 WideString AnsiToWide(std::string_view text);
@@ -23,8 +23,12 @@ WideString Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::u16string_view text);
 
 // Convenience: UTF-8 literal -> system code page text.
-inline AnsiString AnsiFromUtf8(std::string_view text) { return WideToAnsi(Utf8ToWide(text)); }
-inline std::string Utf8FromAnsi(std::string_view text) { return WideToUtf8(AnsiToWide(text)); }
+inline AnsiString AnsiFromUtf8(std::string_view text) {
+    return WideToAnsi(Utf8ToWide(text));
+}
+inline std::string Utf8FromAnsi(std::string_view text) {
+    return WideToUtf8(AnsiToWide(text));
+}
 
 // Removes leading and trailing characters whose codes are 32 or less.
 AnsiString Trim(std::string_view text);

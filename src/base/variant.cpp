@@ -11,22 +11,38 @@ namespace kvt {
 
 const char* VarKindName(VarKind kind) {
     switch (kind) {
-        case VarKind::Empty: return "Empty";
-        case VarKind::Null: return "Null";
-        case VarKind::SmallInt: return "Smallint";
-        case VarKind::Integer: return "Integer";
-        case VarKind::Double: return "Double";
-        case VarKind::OleStr: return "OleStr";
-        case VarKind::Boolean: return "Boolean";
-        case VarKind::Interface: return "Unknown";
-        case VarKind::ShortInt: return "ShortInt";
-        case VarKind::Byte: return "Byte";
-        case VarKind::Word: return "Word";
-        case VarKind::LongWord: return "LongWord";
-        case VarKind::Int64: return "Int64";
-        case VarKind::UInt64: return "UInt64";
-        case VarKind::String: return "String";
-        case VarKind::ByteArray: return "Array Byte";
+        case VarKind::Empty:
+            return "Empty";
+        case VarKind::Null:
+            return "Null";
+        case VarKind::SmallInt:
+            return "Smallint";
+        case VarKind::Integer:
+            return "Integer";
+        case VarKind::Double:
+            return "Double";
+        case VarKind::OleStr:
+            return "OleStr";
+        case VarKind::Boolean:
+            return "Boolean";
+        case VarKind::Interface:
+            return "Unknown";
+        case VarKind::ShortInt:
+            return "ShortInt";
+        case VarKind::Byte:
+            return "Byte";
+        case VarKind::Word:
+            return "Word";
+        case VarKind::LongWord:
+            return "LongWord";
+        case VarKind::Int64:
+            return "Int64";
+        case VarKind::UInt64:
+            return "UInt64";
+        case VarKind::String:
+            return "String";
+        case VarKind::ByteArray:
+            return "Array Byte";
     }
     return "Unknown";
 }
@@ -36,7 +52,9 @@ void Variant::FailCast(const char* target) const {
                                        VarKindName(kind_), target));
 }
 
-void Variant::FailCast(VarKind target) const { FailCast(VarKindName(target)); }
+void Variant::FailCast(VarKind target) const {
+    FailCast(VarKindName(target));
+}
 
 bool Variant::IsNumeric() const {
     return std::holds_alternative<std::int64_t>(value_) ||
@@ -136,22 +154,30 @@ bool Variant::ToBool() const {
 
 AnsiString Variant::ToAnsi() const {
     switch (kind_) {
-        case VarKind::Empty: return {};
-        case VarKind::String: return std::get<AnsiString>(value_);
-        case VarKind::OleStr: return WideToAnsi(std::get<WideString>(value_));
-        case VarKind::Boolean: return std::get<bool>(value_) ? "True" : "False";
-        case VarKind::Double: return FormatFloatGeneral(std::get<double>(value_));
-        case VarKind::UInt64: return std::to_string(std::get<std::uint64_t>(value_));
+        case VarKind::Empty:
+            return {};
+        case VarKind::String:
+            return std::get<AnsiString>(value_);
+        case VarKind::OleStr:
+            return WideToAnsi(std::get<WideString>(value_));
+        case VarKind::Boolean:
+            return std::get<bool>(value_) ? "True" : "False";
+        case VarKind::Double:
+            return FormatFloatGeneral(std::get<double>(value_));
+        case VarKind::UInt64:
+            return std::to_string(std::get<std::uint64_t>(value_));
         case VarKind::SmallInt:
         case VarKind::Integer:
         case VarKind::ShortInt:
         case VarKind::Byte:
         case VarKind::Word:
         case VarKind::LongWord:
-        case VarKind::Int64: return std::to_string(std::get<std::int64_t>(value_));
+        case VarKind::Int64:
+            return std::to_string(std::get<std::int64_t>(value_));
         case VarKind::Null:
         case VarKind::Interface:
-        case VarKind::ByteArray: break;
+        case VarKind::ByteArray:
+            break;
     }
     FailCast(VarKind::String);
 }

@@ -15,8 +15,8 @@ namespace kvt {
 enum class VarKind : std::uint16_t {
     Empty = 0,
     Null = 1,
-    SmallInt = 2,   // 16-bit signed
-    Integer = 3,    // 32-bit signed
+    SmallInt = 2,  // 16-bit signed
+    Integer = 3,   // 32-bit signed
     Double = 5,
     OleStr = 8,  // wide string
     Boolean = 11,
@@ -36,7 +36,7 @@ const char* VarKindName(VarKind kind);
 
 // Any object handed around as an interface; back ends wrap their own objects in it.
 class InterfaceBase {
-public:
+  public:
     virtual ~InterfaceBase() = default;
 };
 
@@ -45,7 +45,7 @@ struct NullTag {
 };
 
 class Variant {
-public:
+  public:
     using ByteArray = std::vector<std::uint8_t>;
 
     Variant() = default;
@@ -87,7 +87,7 @@ public:
 
     bool operator==(const Variant& other) const = default;
 
-private:
+  private:
     using Storage = std::variant<std::monostate, NullTag, std::int64_t, std::uint64_t, double, bool,
                                  AnsiString, WideString, std::shared_ptr<InterfaceBase>, ByteArray>;
 

@@ -5,7 +5,9 @@
 namespace kvt::json {
 namespace {
 
-std::uint32_t DefaultHash(void*, std::u16string_view name) { return NameHash(name); }
+std::uint32_t DefaultHash(void*, std::u16string_view name) {
+    return NameHash(name);
+}
 
 const std::vector<HashEntry> kNoEntries;
 
@@ -54,12 +56,34 @@ const std::vector<HashEntry>& TqxHashTable::Bucket(int bucket) const {
     return buckets_ ? buckets_[static_cast<std::size_t>(bucket)] : kNoEntries;
 }
 
+void TqxHashTable::SetNameSource(NameSourceType source, const void* context) {
+    name_source_ = source;
+    name_context_ = context;
+}
+
 bool TqxHashTable::Locate(std::u16string_view name, std::uint32_t& hash, int& bucket,
                           int& place) const {
     hash = function_(context_, name);
     bucket = static_cast<int>(hash & 0xFF);
-    place = SearchBucket(Bucket(bucket), hash);
-    return place >= 0;
+    const auto& entries = Bucket(bucket);
+    place = SearchBucket(entries, hash);
+    if (place < 0 || name_source_ == nullptr) {
+        return place >= 0;
+    }
+    // Entries with an equal hash are adjacent: confirm the name within that run.
+    auto first = static_cast<std::size_t>(place);
+    while (first > 0 && entries[first - 1].Hash == hash) {
+        --first;
+    }
+    for (std::size_t i = first; i < entries.size() && entries[i].Hash == hash; ++i) {
+        std::u16string_view stored;
+        if (name_source_(name_context_, entries[i].Position, stored) && stored == name) {
+            place = static_cast<int>(i);
+            return true;
+        }
+    }
+    place = -1;
+    return false;
 }
 
 void TqxHashTable::Store(std::u16string_view name, std::int32_t position) {
@@ -76,7 +100,8 @@ void TqxHashTable::Store(std::u16string_view name, std::int32_t position) {
     }
     auto& entries = buckets_[static_cast<std::size_t>(bucket)];
     entries.push_back({hash, position});
-    // Move the new entry down to keep the bucket sorted by ascending hash.
+    // Move the new entry down to keep the bucket sorted by ascending hash; it stays behind
+    // entries with an equal hash.
     for (std::size_t i = entries.size() - 1; i > 0 && entries[i].Hash < entries[i - 1].Hash; --i) {
         std::swap(entries[i], entries[i - 1]);
     }

@@ -21,8 +21,12 @@ namespace {
 // documents are flat; 1000 levels keep the stack use far below a host thread's 1 MB.
 constexpr int kMaxDepth = 1000;
 
-constexpr bool IsBlank(unsigned char c) { return c <= 0x20; }
-constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsBlank(unsigned char c) {
+    return c <= 0x20;
+}
+constexpr bool IsDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
 
 int HexValue(unsigned char c) {
     if (c >= '0' && c <= '9') {
@@ -127,7 +131,7 @@ long double ExactPowerOfTen(int exponent) {
 }
 
 class Reader {
-public:
+  public:
     explicit Reader(std::string_view text)
         : text_(reinterpret_cast<const unsigned char*>(text.data())), size_(text.size()) {}
 
@@ -138,7 +142,7 @@ public:
         return ParseValue(0);
     }
 
-private:
+  private:
     void SkipWhitespace() {
         while (pos_ < size_ && IsBlank(text_[pos_])) {
             ++pos_;
@@ -157,10 +161,12 @@ private:
         if (pos_ < size_) {
             switch (text_[pos_]) {
                 case 't':
-                    value = ParseLiteral("true", 4, [] { return std::make_unique<TqxJSONboolean>(true); });
+                    value = ParseLiteral("true", 4,
+                                         [] { return std::make_unique<TqxJSONboolean>(true); });
                     break;
                 case 'f':
-                    value = ParseLiteral("false", 5, [] { return std::make_unique<TqxJSONboolean>(false); });
+                    value = ParseLiteral("false", 5,
+                                         [] { return std::make_unique<TqxJSONboolean>(false); });
                     break;
                 case 'n':
                     value = ParseLiteral("null", 4, [] { return std::make_unique<TqxJSONnull>(); });
@@ -239,7 +245,8 @@ private:
     }
 
     // Converts the unsigned numeral text_[first, last) that ParseNumber matched.
-    bool ConvertNumeral(std::size_t first, std::size_t last, bool negative, NumberType& value) const {
+    bool ConvertNumeral(std::size_t first, std::size_t last, bool negative,
+                        NumberType& value) const {
         // Fast path: up to 19 significant digits and a small exponent need one exact
         // multiplication or division, which rounds correctly.
         std::uint64_t mantissa = 0;
@@ -356,14 +363,29 @@ private:
             switch (escaped) {
                 case '"':
                 case '/':
-                case '\\': buffer_.push_back(static_cast<char>(escaped)); break;
-                case 'b': buffer_.push_back('\b'); break;
-                case 'f': buffer_.push_back('\f'); break;
-                case 'n': buffer_.push_back('\n'); break;
-                case 'r': buffer_.push_back('\r'); break;
-                case 't': buffer_.push_back('\t'); break;
-                case 'u': CodePointToUtf8(ReadHex4(), buffer_); break;
-                default: break;  // an unknown escape drops both bytes
+                case '\\':
+                    buffer_.push_back(static_cast<char>(escaped));
+                    break;
+                case 'b':
+                    buffer_.push_back('\b');
+                    break;
+                case 'f':
+                    buffer_.push_back('\f');
+                    break;
+                case 'n':
+                    buffer_.push_back('\n');
+                    break;
+                case 'r':
+                    buffer_.push_back('\r');
+                    break;
+                case 't':
+                    buffer_.push_back('\t');
+                    break;
+                case 'u':
+                    CodePointToUtf8(ReadHex4(), buffer_);
+                    break;
+                default:
+                    break;  // an unknown escape drops both bytes
             }
         }
         return false;

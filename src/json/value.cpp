@@ -8,9 +8,13 @@
 namespace kvt::json {
 namespace {
 
-bool IsNumericKey(const Variant& key) { return key.IsNumeric(); }
+bool IsNumericKey(const Variant& key) {
+    return key.IsNumeric();
+}
 
-int KeyPosition(const Variant& key) { return key.ToInt32(); }
+int KeyPosition(const Variant& key) {
+    return key.ToInt32();
+}
 
 template <typename Wanted>
 const Wanted* CheckedCast(const TqxJSONbase* value) {
@@ -25,37 +29,77 @@ const Wanted* CheckedCast(const TqxJSONbase* value) {
 
 // --- TqxJSONbase -----------------------------------------------------------------------
 
-Variant TqxJSONbase::ToVariant() const { return Variant::Null(); }
+Variant TqxJSONbase::ToVariant() const {
+    return Variant::Null();
+}
 void TqxJSONbase::FromVariant(const Variant&) {}
-TqxJSONbase* TqxJSONbase::ItemAt(int) const { return nullptr; }
+TqxJSONbase* TqxJSONbase::ItemAt(int) const {
+    return nullptr;
+}
 void TqxJSONbase::ReplaceItem(int, std::unique_ptr<TqxJSONbase>) {}
-int TqxJSONbase::ItemCount() const { return 0; }
-TqxJSONbase* TqxJSONbase::Member(const Variant&) { return this; }
-TqxJSONkind TqxJSONbase::Kind() const { return TqxJSONkind::jsBase; }
-AnsiString TqxJSONbase::KindName() const { return "jsBase"; }
+int TqxJSONbase::ItemCount() const {
+    return 0;
+}
+TqxJSONbase* TqxJSONbase::Member(const Variant&) {
+    return this;
+}
+TqxJSONkind TqxJSONbase::Kind() const {
+    return TqxJSONkind::jsBase;
+}
+AnsiString TqxJSONbase::KindName() const {
+    return "jsBase";
+}
 
 // --- scalars ---------------------------------------------------------------------------
 
-Variant TqxJSONnumber::ToVariant() const { return Variant(static_cast<double>(NumberValue)); }
-void TqxJSONnumber::FromVariant(const Variant& value) { NumberValue = value.ToDouble(); }
-TqxJSONkind TqxJSONnumber::Kind() const { return TqxJSONkind::jsNumber; }
-AnsiString TqxJSONnumber::KindName() const { return "jsNumber"; }
+Variant TqxJSONnumber::ToVariant() const {
+    return Variant(static_cast<double>(NumberValue));
+}
+void TqxJSONnumber::FromVariant(const Variant& value) {
+    NumberValue = value.ToDouble();
+}
+TqxJSONkind TqxJSONnumber::Kind() const {
+    return TqxJSONkind::jsNumber;
+}
+AnsiString TqxJSONnumber::KindName() const {
+    return "jsNumber";
+}
 
-Variant TqxJSONstring::ToVariant() const { return Variant(StringValue); }
+Variant TqxJSONstring::ToVariant() const {
+    return Variant(StringValue);
+}
 void TqxJSONstring::FromVariant(const Variant& value) {
     StringValue = value.IsNull() ? WideString() : value.ToWide();
 }
-TqxJSONkind TqxJSONstring::Kind() const { return TqxJSONkind::jsString; }
-AnsiString TqxJSONstring::KindName() const { return "jsString"; }
+TqxJSONkind TqxJSONstring::Kind() const {
+    return TqxJSONkind::jsString;
+}
+AnsiString TqxJSONstring::KindName() const {
+    return "jsString";
+}
 
-Variant TqxJSONboolean::ToVariant() const { return Variant(BooleanValue); }
-void TqxJSONboolean::FromVariant(const Variant& value) { BooleanValue = value.ToBool(); }
-TqxJSONkind TqxJSONboolean::Kind() const { return TqxJSONkind::jsBoolean; }
-AnsiString TqxJSONboolean::KindName() const { return "jsBoolean"; }
+Variant TqxJSONboolean::ToVariant() const {
+    return Variant(BooleanValue);
+}
+void TqxJSONboolean::FromVariant(const Variant& value) {
+    BooleanValue = value.ToBool();
+}
+TqxJSONkind TqxJSONboolean::Kind() const {
+    return TqxJSONkind::jsBoolean;
+}
+AnsiString TqxJSONboolean::KindName() const {
+    return "jsBoolean";
+}
 
-Variant TqxJSONnull::ToVariant() const { return Variant::Null(); }
-TqxJSONkind TqxJSONnull::Kind() const { return TqxJSONkind::jsNull; }
-AnsiString TqxJSONnull::KindName() const { return "jsNull"; }
+Variant TqxJSONnull::ToVariant() const {
+    return Variant::Null();
+}
+TqxJSONkind TqxJSONnull::Kind() const {
+    return TqxJSONkind::jsNull;
+}
+AnsiString TqxJSONnull::KindName() const {
+    return "jsNull";
+}
 
 // --- containers ------------------------------------------------------------------------
 
@@ -79,7 +123,9 @@ void TqxJSONcustomlist::ReplaceItem(int position, std::unique_ptr<TqxJSONbase> v
     }
 }
 
-int TqxJSONcustomlist::ItemCount() const { return static_cast<int>(Items.size()); }
+int TqxJSONcustomlist::ItemCount() const {
+    return static_cast<int>(Items.size());
+}
 
 TqxJSONbase* TqxJSONcustomlist::Member(const Variant& key) {
     if (IsNumericKey(key)) {
@@ -166,17 +212,39 @@ bool TqxJSONcustomlist::BooleanAt(int position) const {
     return CheckedCast<TqxJSONboolean>(value)->BooleanValue;
 }
 
-TqxJSONkind TqxJSONlist::Kind() const { return TqxJSONkind::jsList; }
-AnsiString TqxJSONlist::KindName() const { return "jsList"; }
+TqxJSONkind TqxJSONlist::Kind() const {
+    return TqxJSONkind::jsList;
+}
+AnsiString TqxJSONlist::KindName() const {
+    return "jsList";
+}
 
 // --- objects ---------------------------------------------------------------------------
+
+TqxJSONobject::TqxJSONobject(bool hashed) : Hashed(hashed) {
+    name_index_.SetNameSource(&NameOfPair, this);
+}
+
+bool TqxJSONobject::NameOfPair(const void* object, std::int32_t position,
+                               std::u16string_view& name) {
+    const TqxJSONobjectmethod* pair = static_cast<const TqxJSONobject*>(object)->PairAt(position);
+    if (pair == nullptr) {
+        return false;
+    }
+    name = pair->PairName;
+    return true;
+}
 
 std::unique_ptr<TqxJSONobject> TqxJSONobject::NewObject(bool hashed) {
     return std::make_unique<TqxJSONobject>(hashed);
 }
 
-TqxJSONkind TqxJSONobject::Kind() const { return TqxJSONkind::jsObject; }
-AnsiString TqxJSONobject::KindName() const { return "jsObject"; }
+TqxJSONkind TqxJSONobject::Kind() const {
+    return TqxJSONkind::jsObject;
+}
+AnsiString TqxJSONobject::KindName() const {
+    return "jsObject";
+}
 
 TqxJSONbase* TqxJSONobject::Member(const Variant& key) {
     if (key.IsText()) {
@@ -203,8 +271,8 @@ int TqxJSONobject::Append(std::unique_ptr<TqxJSONbase> value) {
     if (dynamic_cast<TqxJSONobjectmethod*>(value.get()) == nullptr) {
         return -1;
     }
-    return AttachPair(std::unique_ptr<TqxJSONobjectmethod>(
-        static_cast<TqxJSONobjectmethod*>(value.release())));
+    return AttachPair(
+        std::unique_ptr<TqxJSONobjectmethod>(static_cast<TqxJSONobjectmethod*>(value.release())));
 }
 
 void TqxJSONobject::ReplaceItem(int position, std::unique_ptr<TqxJSONbase> value) {

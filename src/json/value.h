@@ -19,7 +19,7 @@ enum class TqxJSONkind { jsBase, jsNumber, jsString, jsBoolean, jsNull, jsList, 
 using NumberType = long double;
 
 class TqxJSONbase {
-public:
+  public:
     TqxJSONbase() = default;
     TqxJSONbase(const TqxJSONbase&) = delete;
     TqxJSONbase& operator=(const TqxJSONbase&) = delete;
@@ -39,7 +39,7 @@ public:
 };
 
 class TqxJSONnumber final : public TqxJSONbase {
-public:
+  public:
     TqxJSONnumber() = default;
     explicit TqxJSONnumber(NumberType value) : NumberValue(value) {}
 
@@ -52,7 +52,7 @@ public:
 };
 
 class TqxJSONstring final : public TqxJSONbase {
-public:
+  public:
     TqxJSONstring() = default;
     explicit TqxJSONstring(WideString value) : StringValue(std::move(value)) {}
 
@@ -65,7 +65,7 @@ public:
 };
 
 class TqxJSONboolean final : public TqxJSONbase {
-public:
+  public:
     TqxJSONboolean() = default;
     explicit TqxJSONboolean(bool value) : BooleanValue(value) {}
 
@@ -78,7 +78,7 @@ public:
 };
 
 class TqxJSONnull final : public TqxJSONbase {
-public:
+  public:
     Variant ToVariant() const override;
     TqxJSONkind Kind() const override;
     AnsiString KindName() const override;
@@ -86,7 +86,7 @@ public:
 
 // One member of an object: a name and the value it owns (or none).
 class TqxJSONobjectmethod final : public TqxJSONbase {
-public:
+  public:
     TqxJSONobjectmethod() = default;
     TqxJSONobjectmethod(WideString name, std::unique_ptr<TqxJSONbase> value)
         : PairValue(std::move(value)), PairName(std::move(name)) {}
@@ -97,7 +97,7 @@ public:
 
 // Ordered container of owned children.
 class TqxJSONcustomlist : public TqxJSONbase {
-public:
+  public:
     ~TqxJSONcustomlist() override;
 
     TqxJSONbase* ItemAt(int position) const override;
@@ -120,7 +120,7 @@ public:
 
     void Reserve(std::size_t count) { Items.reserve(count); }
 
-protected:
+  protected:
     // The value the typed reads look at.
     virtual TqxJSONbase* ValueAt(int position) const { return ItemAt(position); }
 
@@ -128,14 +128,14 @@ protected:
 };
 
 class TqxJSONlist final : public TqxJSONcustomlist {
-public:
+  public:
     TqxJSONkind Kind() const override;
     AnsiString KindName() const override;
 };
 
 class TqxJSONobject final : public TqxJSONcustomlist {
-public:
-    explicit TqxJSONobject(bool hashed) : Hashed(hashed) {}
+  public:
+    explicit TqxJSONobject(bool hashed);
     static std::unique_ptr<TqxJSONobject> NewObject(bool hashed);
 
     TqxJSONkind Kind() const override;
@@ -145,9 +145,13 @@ public:
 
     int AddMember(WideString name, std::unique_ptr<TqxJSONbase> value);
     int AddMember(WideString name, NumberType value);
-    int AddMember(WideString name, double value) { return AddMember(std::move(name), NumberType{value}); }
+    int AddMember(WideString name, double value) {
+        return AddMember(std::move(name), NumberType{value});
+    }
     int AddMember(WideString name, const AnsiString& value);
-    int AddMember(WideString name, const char* value) { return AddMember(std::move(name), AnsiString(value)); }
+    int AddMember(WideString name, const char* value) {
+        return AddMember(std::move(name), AnsiString(value));
+    }
     int AddMember(WideString name, std::int32_t value);
 
     int FindMember(std::u16string_view name) const;
@@ -168,12 +172,13 @@ public:
     const TqxHashTable& NameIndex() const { return name_index_; }
     const bool Hashed;
 
-protected:
+  protected:
     TqxJSONbase* ValueAt(int position) const override { return MemberAt(position); }
 
-private:
+  private:
     TqxJSONobjectmethod* PairAt(int position) const;
     void RebuildIndex();
+    static bool NameOfPair(const void* object, std::int32_t position, std::u16string_view& name);
 
     TqxHashTable name_index_;
 };

@@ -15,7 +15,7 @@ namespace {
 constexpr std::size_t kInitialBuffer = 50000;
 
 class Writer {
-public:
+  public:
     explicit Writer(std::string& out) : out_(out) { out_.reserve(kInitialBuffer); }
 
     void WriteValue(const TqxJSONbase* value) {
@@ -51,7 +51,7 @@ public:
         }
     }
 
-private:
+  private:
     void WriteItems(const TqxJSONbase& container, char open, char close) {
         out_.push_back(open);
         const int count = container.ItemCount();
@@ -82,18 +82,29 @@ private:
 
     void PutEscaped(unsigned char byte) {
         switch (byte) {
-            case 0x08: out_ += "\\b"; return;
-            case 0x09: out_ += "\\t"; return;
-            case 0x0A: out_ += "\\n"; return;
-            case 0x0C: out_ += "\\f"; return;
-            case 0x0D: out_ += "\\r"; return;
+            case 0x08:
+                out_ += "\\b";
+                return;
+            case 0x09:
+                out_ += "\\t";
+                return;
+            case 0x0A:
+                out_ += "\\n";
+                return;
+            case 0x0C:
+                out_ += "\\f";
+                return;
+            case 0x0D:
+                out_ += "\\r";
+                return;
             case '"':
             case '/':
             case '\\':
                 out_.push_back('\\');
                 out_.push_back(static_cast<char>(byte));
                 return;
-            default: break;
+            default:
+                break;
         }
         static constexpr char kHex[] = "0123456789ABCDEF";
         const char escape[6] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};

@@ -18,7 +18,8 @@ TEST(StringList, AddsInOrderAndRejectsPositionsOutsideTheList) {
             list.At(bad);
             FAIL() << bad;
         } catch (const Exception& e) {
-            EXPECT_EQ(std::string(e.what()), "List index out of bounds (" + std::to_string(bad) + ")");
+            EXPECT_EQ(std::string(e.what()),
+                      "List index out of bounds (" + std::to_string(bad) + ")");
         }
     }
 }

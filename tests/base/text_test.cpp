@@ -24,7 +24,9 @@ TEST(CodePage, UnmappableAndBrokenInputBecomeQuestionMarks) {
 TEST(Utf8, ConvertsAllSequenceLengthsAndReplacesInvalidBytes) {
     EXPECT_EQ(Utf8ToWide("a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80"), u"a\u00E9\u4E2D\U0001F600");
     EXPECT_EQ(WideToUtf8(u"a\u00E9\u4E2D\U0001F600"), "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80");
-    EXPECT_EQ(Utf8ToWide("\xFF" "a\xC3"), u"\uFFFDa\uFFFD");
+    EXPECT_EQ(Utf8ToWide("\xFF"
+                         "a\xC3"),
+              u"\uFFFDa\uFFFD");
 }
 
 TEST(Trim, RemovesControlCharactersAndBlanksAtBothEnds) {

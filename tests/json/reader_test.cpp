@@ -1,1 +1,157 @@
 #include <gtest/gtest.h>
+
+#include <string>
+
+#include "json/value.h"
+
+namespace kvt::json {
+namespace {
+
+using std::string_literals::operator""s;
+
+// Compact text of what the reader built, or "none".
+std::string Reparse(std::string_view text) {
+    const auto root = TqxJSON::ParseJson(text);
+    return root ? TqxJSON::FormatJson(root.get()) : "none";
+}
+
+TEST(JsonReader, AcceptedForms) {
+    const struct {
+        std::string text;
+        const char* tree;
+    } cases[] = {
+        {"true", "true"},
+        {"false", "false"},
+        {"null", "null"},
+        {"5", "5"},
+        {"\"s\"", "\"s\""},
+        {"truex", "true"},  // nothing checks the byte after a literal
+        {"{\"a\":1} trailing words", "{\"a\":1}"},
+        {"[]", "[]"},
+        {"[ ]", "[]"},
+        {"{}", "{}"},
+        {"{ }", "{}"},
+        {"[1 2]", "[1,2]"},
+        {"[1,2,]", "[1,2]"},
+        {"[1,]", "[1]"},
+        {"+1", "1"},
+        {"007", "7"},
+        {"1.5e3", "1500"},
+        {"-0.25E-2", "-0.0025"},
+        {"1E+2", "100"},
+        {"-0", "0"},
+        {"1e-99999", "0"},  // below the range of the type: zero
+        {"123456789012345678901234567890", "1.23456789012346E29"},
+        {"0.1000000000000000000000001", "0.1"},
+        {"\0\t[\n1\r,\0002]"s, "[1,2]"},  // bytes up to 0x20 count as whitespace
+        {"{\"k\":1,\"k\":2}", "{\"k\":1,\"k\":2}"},
+        {" { \"a\" : [ true , { \"b\" : null } ] } ", "{\"a\":[true,{\"b\":null}]}"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Reparse(c.text), c.tree) << c.text;
+    }
+}
+
+TEST(JsonReader, RejectedForms) {
+    const std::string cases[] = {
+        "",
+        " ",
+        "tru",
+        "nul",
+        "[,1]",
+        "[1,,2]",
+        "[[1]",
+        "[1",
+        "{",
+        "{\"a\"}",
+        "{\"a\" 1}",
+        "{\"a\":}",
+        "{a:1}",
+        "{\"a\":1",
+        "1.",
+        ".5",
+        "1e",
+        "1e+",
+        "-",
+        "+",
+        "1e99999",
+        "\"abc",
+        "\"a\\",
+        "]",
+        "\xEF\xBB\xBF{}",  // a byte-order mark is neither whitespace nor a value
+        "\"\\u12G4\"",     // a bad \u escape fails the whole parse
+        "[\"\\u12\"]",
+    };
+    for (const auto& text : cases) {
+        EXPECT_EQ(Reparse(text), "none") << text;
+    }
+}
+
+TEST(JsonReader, StringEscapesAndUtf8Decoding) {
+    const struct {
+        std::string token;
+        std::u16string value;
+    } cases[] = {
+        {R"("a\"b")", u"a\"b"},
+        {R"("a\/b")", u"a/b"},
+        {R"("a\qb")", u"ab"},  // an unknown escape drops both bytes
+        {R"("\b\f\n\r\t\\")", u"\b\f\n\r\t\\"},
+        {R"("\u00e9\u00E9")", u"\u00E9\u00E9"},
+        {R"("\ud83d\ude00")", u"\U0001F600"},  // two escapes spelling a surrogate pair
+        {"\"\xC3\xA9\"", u"\u00E9"},
+        {"\"\xE4\xB8\xAD\xE6\x96\x87\"", u"中文"},
+        {"\"\xF0\x9F\x98\x80\"", u"\U0001F600"},  // raw four-byte UTF-8: a surrogate pair
+        {"\"a\xC3\"", u""},                       // cut-off sequence: the value is empty
+        {"\"a\xC3(\"", u""},                      // wrong continuation byte
+        {"\"\xA9x\"", u""},                       // a byte that cannot start a sequence
+        {"\"\xFFx\"", u""},
+        {"\"\xF4\x90\x80\x80\"", u""},    // beyond U+10FFFF
+        {"\"tab\there\"", u"tab\there"},  // control bytes pass unchanged
+    };
+    for (const auto& c : cases) {
+        const auto root = TqxJSON::ParseJson(c.token);
+        ASSERT_NE(root, nullptr) << c.token;
+        ASSERT_EQ(root->Kind(), TqxJSONkind::jsString) << c.token;
+        EXPECT_EQ(static_cast<TqxJSONstring*>(root.get())->StringValue, c.value) << c.token;
+    }
+}
+
+TEST(JsonReader, NumbersKeepExtendedPrecision) {
+    const auto root = TqxJSON::ParseJson("[0.1, 9007199254740993, 1.7976931348623157e308]");
+    ASSERT_NE(root, nullptr);
+    auto number = [&](int i) { return static_cast<TqxJSONnumber*>(root->ItemAt(i))->NumberValue; };
+    EXPECT_EQ(number(0), 0.1L);
+    EXPECT_EQ(number(1), 9007199254740993.0L);  // not representable as a double
+    EXPECT_EQ(static_cast<double>(number(2)), 1.7976931348623157e308);
+}
+
+TEST(JsonReader, RepeatedNamesStayInTextOrderAndTheLastOneIsFound) {
+    const auto root = TqxJSON::ParseJson(R"({"k":1,"k":2})");
+    auto* object = dynamic_cast<TqxJSONobject*>(root.get());
+    ASSERT_NE(object, nullptr);
+    EXPECT_TRUE(object->Hashed);
+    EXPECT_EQ(object->ItemCount(), 2);
+    EXPECT_EQ(object->IntAt(0), 2);
+    EXPECT_EQ(static_cast<TqxJSONnumber*>(object->MemberByName(u"k"))->NumberValue, 2);
+}
+
+TEST(JsonReader, DeepNestingYieldsNoneInsteadOfCrashing) {
+    EXPECT_EQ(TqxJSON::ParseJson(std::string(1000000, '[')), nullptr);
+    std::string deep_objects;
+    for (int i = 0; i < 200000; ++i) {
+        deep_objects += "{\"a\":";
+    }
+    EXPECT_EQ(TqxJSON::ParseJson(deep_objects), nullptr);
+    // Moderate nesting still parses.
+    const std::string nested = std::string(500, '[') + std::string(500, ']');
+    EXPECT_NE(TqxJSON::ParseJson(nested), nullptr);
+}
+
+TEST(JsonReader, TheLengthBoundsTheParseNotAZeroByte) {
+    const std::string text = "[1,\0 2]"s;
+    EXPECT_EQ(Reparse(text), "[1,2]");
+    EXPECT_EQ(Reparse(std::string_view("[1,2]", 4)), "none");
+}
+
+}  // namespace
+}  // namespace kvt::json
