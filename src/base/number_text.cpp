@@ -1,5 +1,6 @@
 #include "base/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -19,20 +20,62 @@ struct Decimal {
     int exponent = 0;
 };
 
-Decimal ToDecimal(long double magnitude) {
-    char text[64];
-    // Scientific form "d.dddddddddddddde[+-]xx" rounds to 15 significant digits exactly.
-    const auto result = std::to_chars(text, text + sizeof text, magnitude,
-                                      std::chars_format::scientific, kPrecision - 1);
-    Decimal decimal;
+// Reads the digits and exponent of to_chars' scientific text "d.ddd...e[+-]xx".
+int ReadScientific(const char* text, const char* end, char* digits, int wanted) {
+    int count = 0;
     const char* p = text;
-    for (; p < result.ptr && *p != 'e'; ++p) {
-        if (*p >= '0' && *p <= '9') {
-            decimal.digits[decimal.count++] = *p;
+    for (; p < end && *p != 'e'; ++p) {
+        if (*p >= '0' && *p <= '9' && count < wanted) {
+            digits[count++] = *p;
         }
     }
     int exponent = 0;
-    std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), result.ptr, exponent);
+    std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), end, exponent);
+    return exponent;
+}
+
+// Rounds `magnitude` to 15 significant digits, exactly as the extended value demands.
+Decimal ToDecimal(long double magnitude) {
+    char text[64];
+    Decimal decimal;
+    const auto narrow = static_cast<double>(magnitude);
+    int exponent = 0;
+    if (static_cast<long double>(narrow) == magnitude) {
+        const auto r = std::to_chars(text, text + sizeof text, narrow,
+                                     std::chars_format::scientific, kPrecision - 1);
+        exponent = ReadScientific(text, r.ptr, decimal.digits, kPrecision);
+    } else {
+        // The double nearest the value is within 2^-53 of it, less than 12 units of the
+        // 17th significant digit; its 17-digit text adds half a unit. Unless the 16th and
+        // 17th digits lie that close to the halfway point 50, rounding that text to 15
+        // digits gives what rounding the extended value gives. Only near-ties take the
+        // slow extended conversion.
+        char digits[17];
+        const auto r =
+            std::to_chars(text, text + sizeof text, narrow, std::chars_format::scientific, 16);
+        exponent = ReadScientific(text, r.ptr, digits, 17);
+        const int tail = (digits[15] - '0') * 10 + (digits[16] - '0');
+        if (tail < 38 || tail > 62) {
+            std::copy(digits, digits + kPrecision, decimal.digits);
+            if (tail > 50) {
+                int i = kPrecision - 1;
+                while (i >= 0 && decimal.digits[i] == '9') {
+                    decimal.digits[i--] = '0';
+                }
+                if (i >= 0) {
+                    ++decimal.digits[i];
+                } else {
+                    decimal.digits[0] = '1';  // 99...9 rounded up to 100...0
+                    ++exponent;
+                }
+            }
+        } else {
+            const auto slow = std::to_chars(text, text + sizeof text, magnitude,
+                                            std::chars_format::scientific, kPrecision - 1);
+            exponent = ReadScientific(text, slow.ptr, decimal.digits, kPrecision);
+        }
+    }
+    decimal.count = kPrecision;
     decimal.exponent = exponent + 1;
     while (decimal.count > 0 && decimal.digits[decimal.count - 1] == '0') {
         --decimal.count;

@@ -1,5 +1,7 @@
 #include "json/hash_table.h"
 
+#include <algorithm>
+
 #include "json/name_hash.h"
 
 namespace kvt::json {
@@ -9,10 +11,19 @@ std::uint32_t DefaultHash(void*, std::u16string_view name) {
     return NameHash(name);
 }
 
-const std::vector<HashEntry> kNoEntries;
+int BucketOf(std::uint32_t hash) {
+    return static_cast<int>(hash & 0xFF);
+}
 
-// Index of the entry whose hash equals `hash` in a bucket sorted by hash, or -1.
-int SearchBucket(const std::vector<HashEntry>& entries, std::uint32_t hash) {
+// Orders entries by bucket, then by hash.
+bool SmallOrder(const HashEntry& a, const HashEntry& b) {
+    const int ba = BucketOf(a.Hash);
+    const int bb = BucketOf(b.Hash);
+    return ba != bb ? ba < bb : a.Hash < b.Hash;
+}
+
+// Index of an entry whose hash equals `hash` in a bucket sorted by hash, or -1.
+int SearchBucket(std::span<const HashEntry> entries, std::uint32_t hash) {
     const std::size_t n = entries.size();
     if (n < TqxHashTable::kBisectFrom) {
         for (std::size_t i = 0; i < n; ++i) {
@@ -52,20 +63,45 @@ void TqxHashTable::SetHashFunction(HashFunctionType function, void* context) {
     context_ = context;
 }
 
-const std::vector<HashEntry>& TqxHashTable::Bucket(int bucket) const {
-    return buckets_ ? buckets_[static_cast<std::size_t>(bucket)] : kNoEntries;
-}
-
 void TqxHashTable::SetNameSource(NameSourceType source, const void* context) {
     name_source_ = source;
     name_context_ = context;
 }
 
+void TqxHashTable::Clear() {
+    small_.clear();
+    buckets_.reset();
+}
+
+void TqxHashTable::Reserve(std::size_t count) {
+    if (!buckets_ && count <= kSmallLimit) {
+        small_.reserve(count);
+    }
+}
+
+std::span<const HashEntry> TqxHashTable::Bucket(int bucket) const {
+    if (buckets_) {
+        return buckets_[static_cast<std::size_t>(bucket)];
+    }
+    const auto by_bucket = [](const HashEntry& entry, int b) { return BucketOf(entry.Hash) < b; };
+    const auto first = std::lower_bound(small_.begin(), small_.end(), bucket, by_bucket);
+    auto last = first;
+    while (last != small_.end() && BucketOf(last->Hash) == bucket) {
+        ++last;
+    }
+    return {first, last};
+}
+
+std::span<HashEntry> TqxHashTable::MutableBucket(int bucket) {
+    const std::span<const HashEntry> entries = Bucket(bucket);
+    return {const_cast<HashEntry*>(entries.data()), entries.size()};
+}
+
 bool TqxHashTable::Locate(std::u16string_view name, std::uint32_t& hash, int& bucket,
                           int& place) const {
     hash = function_(context_, name);
-    bucket = static_cast<int>(hash & 0xFF);
-    const auto& entries = Bucket(bucket);
+    bucket = BucketOf(hash);
+    const std::span<const HashEntry> entries = Bucket(bucket);
     place = SearchBucket(entries, hash);
     if (place < 0 || name_source_ == nullptr) {
         return place >= 0;
@@ -91,20 +127,33 @@ void TqxHashTable::Store(std::u16string_view name, std::int32_t position) {
     int bucket = 0;
     int place = 0;
     if (Locate(name, hash, bucket, place)) {
-        buckets_[static_cast<std::size_t>(bucket)][static_cast<std::size_t>(place)].Position =
-            position;
+        MutableBucket(bucket)[static_cast<std::size_t>(place)].Position = position;
         return;
     }
+    Insert(bucket, {hash, position});
+}
+
+// Adds a new entry behind any entries of equal hash, keeping the order sorted.
+void TqxHashTable::Insert(int bucket, HashEntry entry) {
+    if (!buckets_ && small_.size() >= kSmallLimit) {
+        SpreadIntoBuckets();
+    }
     if (!buckets_) {
-        buckets_ = std::make_unique<std::vector<HashEntry>[]>(kBucketCount);
+        small_.insert(std::upper_bound(small_.begin(), small_.end(), entry, SmallOrder), entry);
+        return;
     }
     auto& entries = buckets_[static_cast<std::size_t>(bucket)];
-    entries.push_back({hash, position});
-    // Move the new entry down to keep the bucket sorted by ascending hash; it stays behind
-    // entries with an equal hash.
-    for (std::size_t i = entries.size() - 1; i > 0 && entries[i].Hash < entries[i - 1].Hash; --i) {
-        std::swap(entries[i], entries[i - 1]);
+    const auto by_hash = [](const HashEntry& a, const HashEntry& b) { return a.Hash < b.Hash; };
+    entries.insert(std::upper_bound(entries.begin(), entries.end(), entry, by_hash), entry);
+}
+
+void TqxHashTable::SpreadIntoBuckets() {
+    buckets_ = std::make_unique<std::vector<HashEntry>[]>(kBucketCount);
+    for (const HashEntry& entry : small_) {
+        buckets_[static_cast<std::size_t>(BucketOf(entry.Hash))].push_back(entry);
     }
+    small_.clear();
+    small_.shrink_to_fit();
 }
 
 std::int32_t TqxHashTable::Find(std::u16string_view name) const {

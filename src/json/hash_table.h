@@ -6,9 +6,14 @@
 // share a hash. With a name source installed (every object installs one) a hash match is
 // confirmed by comparing the names, and different names with one hash are separate keys
 // kept next to each other. Without a name source, keys compare by hash only.
+//
+// Most objects of a document have a handful of members: until the index holds
+// kSmallLimit entries, all buckets live in one vector ordered by (bucket, hash), so a
+// small object costs one small allocation instead of 256 lists.
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -28,31 +33,37 @@ class TqxHashTable {
     static constexpr int kBucketCount = 256;
     // Buckets with fewer entries are scanned; from this size on they are bisected.
     static constexpr std::size_t kBisectFrom = 25;
+    static constexpr std::size_t kSmallLimit = 64;
 
     TqxHashTable();
 
-    // Records `position` for `name`; a name whose hash is present gets its position replaced.
+    // Records `position` for `name`; a name already present gets its position replaced.
     void Store(std::u16string_view name, std::int32_t position);
     // The position stored for `name`, or -1.
     std::int32_t Find(std::u16string_view name) const;
-    // Whether the name's hash is present; `place` is the matching entry's index in `bucket`.
+    // Whether the name is present; `place` is the matching entry's index in `bucket`.
     bool Locate(std::u16string_view name, std::uint32_t& hash, int& bucket, int& place) const;
     void SetHashFunction(HashFunctionType function, void* context);
     void SetNameSource(NameSourceType source, const void* context);
-    // Removes every entry; the hash function stays.
-    void Clear() { buckets_.reset(); }
+    // Removes every entry; the hash and name functions stay.
+    void Clear();
+    // Prepares room for `count` entries.
+    void Reserve(std::size_t count);
 
     // The entries of one bucket, in ascending hash order.
-    const std::vector<HashEntry>& Bucket(int bucket) const;
+    std::span<const HashEntry> Bucket(int bucket) const;
 
   private:
+    std::span<HashEntry> MutableBucket(int bucket);
+    void Insert(int bucket, HashEntry entry);
+    void SpreadIntoBuckets();
+
     HashFunctionType function_;
     void* context_ = nullptr;
     NameSourceType name_source_ = nullptr;
     const void* name_context_ = nullptr;
-    // The 256 bucket lists are allocated on the first Store: most objects of a document are
-    // small and never need them, and an empty index costs one pointer.
-    std::unique_ptr<std::vector<HashEntry>[]> buckets_;
+    std::vector<HashEntry> small_;  // all entries, ordered by (bucket, hash), while small
+    std::unique_ptr<std::vector<HashEntry>[]> buckets_;  // the 256 lists, once large
 };
 
 }  // namespace kvt::json

@@ -406,12 +406,15 @@ class Reader {
         return value;
     }
 
-    template <typename Container, typename ParseElement>
+    // Elements are gathered on a stack shared by all levels and moved into their
+    // container once it is complete, so each container is allocated at its final size.
+    template <typename Container, typename ParseElement, typename Attach>
     std::unique_ptr<Container> ParseContainer(char close, std::unique_ptr<Container> container,
-                                              ParseElement parse_element) {
+                                              ParseElement parse_element, Attach attach) {
         const std::size_t start = pos_;
+        const std::size_t mark = stack_.size();
         ++pos_;  // the opening bracket, checked by the caller
-        while (parse_element(*container)) {
+        while (parse_element()) {
             SkipWhitespace();
             if (pos_ < size_ && text_[pos_] == ',') {
                 ++pos_;
@@ -419,10 +422,16 @@ class Reader {
         }
         SkipWhitespace();
         if (pos_ >= size_ || text_[pos_] != close) {
+            stack_.resize(mark);
             pos_ = start;
             return nullptr;
         }
         ++pos_;
+        container->Reserve(stack_.size() - mark);
+        for (std::size_t i = mark; i < stack_.size(); ++i) {
+            attach(*container, std::move(stack_[i]));
+        }
+        stack_.resize(mark);
         return container;
     }
 
@@ -430,21 +439,34 @@ class Reader {
         if (depth > kMaxDepth) {
             return nullptr;
         }
-        return ParseContainer(']', std::make_unique<TqxJSONlist>(), [&](TqxJSONlist& list) {
-            auto element = ParseValue(depth);
-            return element && list.Append(std::move(element)) >= 0;
-        });
+        return ParseContainer(
+            ']', std::make_unique<TqxJSONlist>(),
+            [&] {
+                auto element = ParseValue(depth);
+                if (!element) {
+                    return false;
+                }
+                stack_.push_back(std::move(element));
+                return true;
+            },
+            [](TqxJSONlist& list, std::unique_ptr<TqxJSONbase> element) {
+                list.Append(std::move(element));
+            });
     }
 
     std::unique_ptr<TqxJSONbase> ParseObject(int depth) {
         if (depth > kMaxDepth) {
             return nullptr;
         }
-        return ParseContainer('}', std::make_unique<TqxJSONobject>(true),
-                              [&](TqxJSONobject& object) { return ParsePair(object, depth); });
+        return ParseContainer(
+            '}', std::make_unique<TqxJSONobject>(true), [&] { return ParsePair(depth); },
+            [](TqxJSONobject& object, std::unique_ptr<TqxJSONbase> pair) {
+                object.AttachPair(std::unique_ptr<TqxJSONobjectmethod>(
+                    static_cast<TqxJSONobjectmethod*>(pair.release())));
+            });
     }
 
-    bool ParsePair(TqxJSONobject& object, int depth) {
+    bool ParsePair(int depth) {
         const std::size_t start = pos_;
         auto pair = std::make_unique<TqxJSONobjectmethod>();
         if (!ParseString(pair->PairName)) {
@@ -461,7 +483,7 @@ class Reader {
             pos_ = start;
             return false;
         }
-        object.AttachPair(std::move(pair));
+        stack_.push_back(std::move(pair));
         return true;
     }
 
@@ -469,6 +491,7 @@ class Reader {
     std::size_t size_;
     std::size_t pos_ = 0;
     std::string buffer_;  // string bytes after escapes, reused across strings
+    std::vector<std::unique_ptr<TqxJSONbase>> stack_;  // elements of open containers
 };
 
 }  // namespace

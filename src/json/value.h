@@ -168,15 +168,20 @@ class TqxJSONobject final : public TqxJSONcustomlist {
     void ReplaceItem(int position, std::unique_ptr<TqxJSONbase> value) override;
     void DeleteAt(int position) override;
     int AttachPair(std::unique_ptr<TqxJSONobjectmethod> pair);
+    void Reserve(std::size_t count) {
+        TqxJSONcustomlist::Reserve(count);
+        name_index_.Reserve(count);
+    }
 
     const TqxHashTable& NameIndex() const { return name_index_; }
+    // The pair at `position`, or nullptr.
+    TqxJSONobjectmethod* PairAt(int position) const;
     const bool Hashed;
 
   protected:
     TqxJSONbase* ValueAt(int position) const override { return MemberAt(position); }
 
   private:
-    TqxJSONobjectmethod* PairAt(int position) const;
     void RebuildIndex();
     static bool NameOfPair(const void* object, std::int32_t position, std::u16string_view& name);
 

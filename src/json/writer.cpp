@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "base/number_text.h"
 #include "json/value.h"
@@ -12,11 +13,17 @@
 namespace kvt::json {
 namespace {
 
-constexpr std::size_t kInitialBuffer = 50000;
+// The buffer starts small and doubles: a settings record costs one small allocation and
+// a long document a logarithmic number of copies.
+constexpr std::size_t kInitialBuffer = 1024;
 
+// One growable output buffer; `used_` bytes of `out_` hold text.
 class Writer {
   public:
-    explicit Writer(std::string& out) : out_(out) { out_.reserve(kInitialBuffer); }
+    explicit Writer(std::string& out) : out_(out) { out_.resize(kInitialBuffer); }
+    ~Writer() { out_.resize(used_); }
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
 
     void WriteValue(const TqxJSONbase* value) {
         if (value == nullptr) {
@@ -30,123 +37,166 @@ class Writer {
                 WriteString(static_cast<const TqxJSONstring*>(value)->StringValue);
                 return;
             case TqxJSONkind::jsBoolean:
-                out_ += static_cast<const TqxJSONboolean*>(value)->BooleanValue ? "true" : "false";
+                if (static_cast<const TqxJSONboolean*>(value)->BooleanValue) {
+                    Put("true", 4);
+                } else {
+                    Put("false", 5);
+                }
                 return;
             case TqxJSONkind::jsNull:
-                out_ += "null";
+                Put("null", 4);
                 return;
             case TqxJSONkind::jsList:
-                WriteItems(*value, '[', ']');
+                WriteList(*static_cast<const TqxJSONlist*>(value));
                 return;
             case TqxJSONkind::jsObject:
-                WriteItems(*value, '{', '}');
+                WriteObject(*static_cast<const TqxJSONobject*>(value));
                 return;
             case TqxJSONkind::jsBase:
                 break;
         }
         if (const auto* pair = dynamic_cast<const TqxJSONobjectmethod*>(value)) {
-            WriteString(pair->PairName);
-            out_.push_back(':');
-            WriteValue(pair->PairValue.get());
+            WritePair(*pair);
         }
     }
 
   private:
-    void WriteItems(const TqxJSONbase& container, char open, char close) {
-        out_.push_back(open);
-        const int count = container.ItemCount();
+    // Room for `count` more bytes; grows geometrically so long texts stay linear.
+    char* Reserve(std::size_t count) {
+        if (out_.size() - used_ < count) {
+            out_.resize(std::max(out_.size() * 2, used_ + count));
+        }
+        return out_.data() + used_;
+    }
+
+    void Put(const char* bytes, std::size_t count) {
+        std::memcpy(Reserve(count), bytes, count);
+        used_ += count;
+    }
+
+    void PutByte(char byte) {
+        *Reserve(1) = byte;
+        ++used_;
+    }
+
+    void WriteList(const TqxJSONlist& list) {
+        PutByte('[');
+        const int count = list.ItemCount();
         for (int i = 0; i < count; ++i) {
             if (i > 0) {
-                out_.push_back(',');
+                PutByte(',');
             }
-            WriteValue(container.ItemAt(i));
+            WriteValue(list.ItemAt(i));
         }
-        out_.push_back(close);
+        PutByte(']');
+    }
+
+    void WriteObject(const TqxJSONobject& object) {
+        PutByte('{');
+        const int count = object.ItemCount();
+        for (int i = 0; i < count; ++i) {
+            if (i > 0) {
+                PutByte(',');
+            }
+            WritePair(*object.PairAt(i));
+        }
+        PutByte('}');
+    }
+
+    void WritePair(const TqxJSONobjectmethod& pair) {
+        WriteString(pair.PairName);
+        PutByte(':');
+        WriteValue(pair.PairValue.get());
     }
 
     void WriteNumber(NumberType value) {
         if (!std::isfinite(value)) {
-            out_ += "null";
+            Put("null", 4);
             return;
         }
-        // Whole numbers below 10^15 print as plain integers; avoid the general formatter.
+        // Whole numbers below 10^15 print as plain integers; skip the general formatter.
         if (value == std::trunc(value) && std::fabs(value) < 1e15L) {
-            char digits[24];
-            const auto result =
-                std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value));
-            out_.append(digits, result.ptr);
+            char* at = Reserve(24);
+            used_ += static_cast<std::size_t>(
+                std::to_chars(at, at + 24, static_cast<long long>(value)).ptr - at);
             return;
         }
-        AppendFloatGeneral(out_, value);
+        number_.clear();
+        AppendFloatGeneral(number_, value);
+        Put(number_.data(), number_.size());
     }
 
-    void PutEscaped(unsigned char byte) {
+    // Escape of a byte below 0x20 or one of the three escaped marks; returns its length.
+    static std::size_t Escape(unsigned char byte, char* at) {
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        at[0] = '\\';
         switch (byte) {
             case 0x08:
-                out_ += "\\b";
-                return;
+                at[1] = 'b';
+                return 2;
             case 0x09:
-                out_ += "\\t";
-                return;
+                at[1] = 't';
+                return 2;
             case 0x0A:
-                out_ += "\\n";
-                return;
+                at[1] = 'n';
+                return 2;
             case 0x0C:
-                out_ += "\\f";
-                return;
+                at[1] = 'f';
+                return 2;
             case 0x0D:
-                out_ += "\\r";
-                return;
+                at[1] = 'r';
+                return 2;
             case '"':
             case '/':
             case '\\':
-                out_.push_back('\\');
-                out_.push_back(static_cast<char>(byte));
-                return;
+                at[1] = static_cast<char>(byte);
+                return 2;
             default:
                 break;
         }
-        static constexpr char kHex[] = "0123456789ABCDEF";
         const char escape[6] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
-        out_.append(escape, sizeof escape);
-    }
-
-    static bool NeedsEscape(char16_t unit) {
-        return unit < 0x20 || unit == '"' || unit == '/' || unit == '\\';
+        std::memcpy(at, escape, sizeof escape);
+        return sizeof escape;
     }
 
     // Each UTF-16 unit is encoded on its own, surrogates included (three bytes each).
     void WriteString(const WideString& text) {
-        out_.push_back('"');
+        char* const begin = Reserve(text.size() * 6 + 2);  // the longest form of a unit
+        char* at = begin;
+        *at++ = '"';
         for (const char16_t unit : text) {
             if (unit < 0x80) {
-                if (NeedsEscape(unit)) {
-                    PutEscaped(static_cast<unsigned char>(unit));
+                if (unit < 0x20 || unit == '"' || unit == '/' || unit == '\\') {
+                    at += Escape(static_cast<unsigned char>(unit), at);
                 } else {
-                    out_.push_back(static_cast<char>(unit));
+                    *at++ = static_cast<char>(unit);
                 }
             } else if (unit < 0x800) {
-                const char bytes[2] = {static_cast<char>(0xC0 | (unit >> 6)),
-                                       static_cast<char>(0x80 | (unit & 0x3F))};
-                out_.append(bytes, 2);
+                *at++ = static_cast<char>(0xC0 | (unit >> 6));
+                *at++ = static_cast<char>(0x80 | (unit & 0x3F));
             } else {
-                const char bytes[3] = {static_cast<char>(0xE0 | (unit >> 12)),
-                                       static_cast<char>(0x80 | ((unit >> 6) & 0x3F)),
-                                       static_cast<char>(0x80 | (unit & 0x3F))};
-                out_.append(bytes, 3);
+                *at++ = static_cast<char>(0xE0 | (unit >> 12));
+                *at++ = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+                *at++ = static_cast<char>(0x80 | (unit & 0x3F));
             }
         }
-        out_.push_back('"');
+        *at++ = '"';
+        used_ += static_cast<std::size_t>(at - begin);
     }
 
     std::string& out_;
+    std::size_t used_ = 0;
+    std::string number_;  // scratch for the general number format
 };
 
 }  // namespace
 
 AnsiString TqxJSON::FormatJson(const TqxJSONbase* value) {
     AnsiString out;
-    Writer(out).WriteValue(value);
+    {
+        Writer writer(out);
+        writer.WriteValue(value);
+    }
     return out;
 }
 

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
+#include <random>
 
 #include "base/errors.h"
 #include "base/number_text.h"
@@ -52,6 +55,31 @@ TEST(StrToInt, AcceptsDecimalIntegersAndRejectsEverythingElse) {
         FAIL();
     } catch (const EConvertError& e) {
         EXPECT_STREQ(e.what(), "'abc' is not a valid integer value");
+    }
+}
+
+}  // namespace
+}  // namespace kvt
+
+namespace kvt {
+namespace {
+
+// The text's value, read back at full precision.
+long double ReadBack(const std::string& text) {
+    return std::strtold(text.c_str(), nullptr);
+}
+
+TEST(FormatFloatGeneral, RoundsExtendedValuesExactlyLikeAFullPrecisionConversion) {
+    // Extended values that are not doubles take a shortcut through the nearest double;
+    // compare against the C library's extended conversion on many of them.
+    std::mt19937_64 random(1234);
+    for (int i = 0; i < 200000; ++i) {
+        const long double base = static_cast<long double>(random() % 1000000007) / 997.0L;
+        const long double value = std::ldexp(base, static_cast<int>(random() % 80) - 40);
+        char reference[64];
+        std::snprintf(reference, sizeof reference, "%.14Le", value);
+        ASSERT_EQ(ReadBack(FormatFloatGeneral(value)), ReadBack(reference))
+            << FormatFloatGeneral(value) << " vs " << reference;
     }
 }
 

@@ -61,7 +61,7 @@ TEST(TqxHashTable, BucketsStaySortedAndFindEveryNameAcrossTheBisectionThreshold)
             ASSERT_EQ(table.Find(names[j]), static_cast<std::int32_t>(j)) << i << " " << j;
         }
     }
-    const auto& bucket = table.Bucket(143);
+    const auto bucket = table.Bucket(143);
     ASSERT_EQ(bucket.size(), 60u);
     EXPECT_TRUE(
         std::is_sorted(bucket.begin(), bucket.end(),
