@@ -1,0 +1,41 @@
+#include "hosts/common/sqlite_controller.h"
+
+namespace kvt::hosts {
+
+SqliteController::SqliteController(std::shared_ptr<SqliteDatabase> database)
+    : database_(std::move(database)) {}
+
+std::int32_t SqliteController::MainHandle() {
+    return main_handle_;
+}
+
+void SqliteController::OpenModule(std::u16string_view prog_id, std::u16string_view parameter) {
+    opened_modules_.emplace_back(WideString(prog_id), WideString(parameter));
+}
+
+std::shared_ptr<host::Ranges> SqliteController::QueryRanges() {
+    return ranges_;
+}
+
+void SqliteController::HandleKey(std::int32_t key) {
+    handled_keys_.push_back(key);
+}
+
+std::unique_ptr<host::Recordset> SqliteController::OpenSQL(std::u16string_view sql) {
+    return database_->OpenSQL(sql);
+}
+
+std::int32_t SqliteController::ExecSQL(std::u16string_view sql) {
+    return database_->ExecSQL(sql);
+}
+
+WideString SqliteController::GetParam(std::u16string_view name) {
+    const auto found = params_.find(name);
+    return found != params_.end() ? found->second : WideString();
+}
+
+void SqliteController::SetParam(WideString name, WideString value) {
+    params_.insert_or_assign(std::move(name), std::move(value));
+}
+
+}  // namespace kvt::hosts

@@ -1,0 +1,124 @@
+#include "settings/general_config.h"
+
+#include "base/errors.h"
+#include "base/format.h"
+#include "settings/sql_literal.h"
+
+namespace kvt::settings {
+namespace {
+
+constexpr const char* kTableName = "GeneralConfig";
+constexpr const char* kCreateTable =
+    "Create Table GeneralConfig (ConfigID CHAR(50), ConfigContent TEXT)";
+// Any query on the host's own table yields a recordset on the host's connection, through
+// which the table listing is reached.
+constexpr const char* kHostTableQuery = "select IValue from netSYSTEM";
+
+// Text arguments go into single-quoted literals; a quote inside them must not end one.
+AnsiString Literal(std::string_view text) {
+    return EscapeSqlLiteral(Trim(text));
+}
+
+// A listing cell compared as text; a null cell matches nothing.
+bool CellIs(const Variant& cell, std::string_view wanted, bool ignore_case) {
+    if (cell.IsNull() || cell.IsEmpty()) {
+        return false;
+    }
+    const AnsiString text = cell.ToAnsi();
+    return ignore_case ? SameTextAscii(text, wanted) : text == wanted;
+}
+
+}  // namespace
+
+TGeneralConfig& TGeneralConfig::Instance() {
+    static TGeneralConfig store;
+    return store;
+}
+
+void TGeneralConfig::SetHost(std::shared_ptr<host::Controller> host) {
+    TGeneralConfig& store = Instance();
+    store.host_ = std::move(host);
+    if (store.host_) {
+        store.EnsureTable();
+    }
+}
+
+void TGeneralConfig::Load(std::string_view config_id, TSerialization& object) {
+    object.FromJson(ReadContent(config_id));
+}
+
+void TGeneralConfig::Save(std::string_view config_id, const TSerialization& object) {
+    WriteContent(config_id, object.ToJson());
+}
+
+void TGeneralConfig::EnsureTable() {
+    if (!TableExists(kTableName)) {
+        Execute(kCreateTable);
+    }
+}
+
+bool TGeneralConfig::TableExists(std::string_view table_name) {
+    const auto probe = host_->OpenSQL(AnsiToWide(kHostTableQuery));
+    if (!probe) {
+        throw Exception("The host returned no recordset for its own table netSYSTEM");
+    }
+    const auto tables = probe->OpenTableSchema();
+    if (!tables) {
+        throw Exception("The host database returned no table listing");
+    }
+    for (tables->MoveFirst(); !tables->Eof(); tables->MoveNext()) {
+        if (CellIs(tables->FieldValue(u"TABLE_TYPE"), "TABLE", false) &&
+            CellIs(tables->FieldValue(u"TABLE_NAME"), table_name, true)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The first column of the first row, or null when there is none or anything fails.
+Variant TGeneralConfig::QueryValue(const AnsiString& statement) noexcept {
+    Variant result = Variant::Null();
+    try {
+        if (!host_) {
+            return result;
+        }
+        const auto records = host_->OpenSQL(AnsiToWide(statement));
+        // A RecordCount of -1 means the cursor cannot tell; that reads as no row.
+        if (records && records->RecordCount() > 0 && records->FieldCount() > 0) {
+            result = records->FieldValue(0);
+        }
+    } catch (...) {
+        // Reading settings is never fatal: the caller keeps its current values.
+    }
+    return result;
+}
+
+std::int32_t TGeneralConfig::Execute(const AnsiString& statement) {
+    if (!host_) {
+        throw Exception("Cannot save settings: the settings store has no host database");
+    }
+    return host_->ExecSQL(AnsiToWide(statement));
+}
+
+AnsiString TGeneralConfig::ReadContent(std::string_view config_id) {
+    const Variant content =
+        QueryValue(Format("select ConfigContent from GeneralConfig where ConfigID = '%s'",
+                          Literal(config_id).c_str()));
+    if (content.IsNull() || content.IsEmpty()) {
+        return {};
+    }
+    try {
+        return content.ToAnsi();
+    } catch (const Exception&) {
+        return {};  // a cell that is not text (a blob) holds no settings
+    }
+}
+
+void TGeneralConfig::WriteContent(std::string_view config_id, std::string_view text) {
+    const AnsiString id = Literal(config_id);
+    Execute(Format("delete from GeneralConfig where ConfigID='%s'", id.c_str()));
+    Execute(Format("insert into GeneralConfig (ConfigID, ConfigContent) values ('%s', '%s')",
+                   id.c_str(), Literal(text).c_str()));
+}
+
+}  // namespace kvt::settings

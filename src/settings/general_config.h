@@ -1,0 +1,53 @@
+#pragma once
+// The settings store: settings objects kept as JSON text in the host's database, one row
+// per configuration identifier in the table GeneralConfig. Every statement goes through
+// the host's services; the store opens no database of its own.
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "base/text.h"
+#include "base/variant.h"
+#include "control/host_ports.h"
+#include "settings/serialization.h"
+
+namespace kvt::settings {
+
+class TGeneralConfig {
+  public:
+    TGeneralConfig(const TGeneralConfig&) = delete;
+    TGeneralConfig& operator=(const TGeneralConfig&) = delete;
+
+    // The one store of the process, created on first use; every control shares it.
+    static TGeneralConfig& Instance();
+
+    // Attaches `host` (replacing the previous one) and creates the table when it is
+    // missing; nullptr detaches. Failures of the table test and creation propagate,
+    // among them a host database without its table netSYSTEM.
+    static void SetHost(std::shared_ptr<host::Controller> host);
+
+    // Fills `object` from the text stored under `config_id`. Reading never reports a
+    // database error: without a host, a row or readable content nothing changes. Errors
+    // of FromJson propagate.
+    void Load(std::string_view config_id, TSerialization& object);
+
+    // Replaces the row of `config_id` with the object's JSON text. Fails without a host
+    // and on every failed statement; when the insert fails after the delete, the
+    // identifier has no row until the next successful save.
+    void Save(std::string_view config_id, const TSerialization& object);
+
+  private:
+    TGeneralConfig() = default;
+
+    void EnsureTable();
+    bool TableExists(std::string_view table_name);
+    Variant QueryValue(const AnsiString& statement) noexcept;
+    std::int32_t Execute(const AnsiString& statement);
+    AnsiString ReadContent(std::string_view config_id);
+    void WriteContent(std::string_view config_id, std::string_view text);
+
+    std::shared_ptr<host::Controller> host_;
+};
+
+}  // namespace kvt::settings

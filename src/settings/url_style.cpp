@@ -1,0 +1,96 @@
+#include "settings/url_style.h"
+
+#include <optional>
+
+#include "base/errors.h"
+#include "base/format.h"
+
+namespace kvt::settings {
+namespace {
+
+bool IsCopiedAsIs(char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) {
+        return true;
+    }
+    constexpr std::string_view kMarks = "!$'()*-.@_";
+    return kMarks.find(c) != std::string_view::npos;
+}
+
+std::optional<int> HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return std::nullopt;
+}
+
+// Positions in messages are 1-based byte positions of the "%".
+int MessagePosition(std::size_t index) {
+    return static_cast<int>(index + 1);
+}
+
+char DecodeEscape(std::string_view text, std::size_t percent) {
+    if (percent + 2 >= text.size()) {
+        throw Exception(Format("Error decoding URL style (%%XX) encoded string at position %d",
+                               MessagePosition(percent)));
+    }
+    const auto high = HexDigitValue(text[percent + 1]);
+    const auto low = HexDigitValue(text[percent + 2]);
+    if (!high || !low) {
+        const AnsiString escape(text.substr(percent, 3));
+        throw EConvertError(Format("Invalid URL encoded character (%s) at position %d",
+                                   escape.c_str(), MessagePosition(percent)));
+    }
+    return static_cast<char>(*high * 16 + *low);
+}
+
+}  // namespace
+
+AnsiString EncodeUrlStyle(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    AnsiString out;
+    out.reserve(text.size() * 3);
+    for (const char c : text) {
+        if (c == '\0') {
+            break;
+        }
+        if (IsCopiedAsIs(c)) {
+            out.push_back(c);
+        } else if (c == ' ') {
+            out.push_back('+');
+        } else {
+            const auto byte = static_cast<unsigned char>(c);
+            out.push_back('%');
+            out.push_back(kHex[byte >> 4]);
+            out.push_back(kHex[byte & 0xF]);
+        }
+    }
+    return out;
+}
+
+AnsiString DecodeUrlStyle(std::string_view text) {
+    AnsiString out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '+') {
+            out.push_back(' ');
+        } else if (c != '%') {
+            out.push_back(c);
+        } else if (i + 1 < text.size() && text[i + 1] == '%') {
+            out.push_back('%');
+            ++i;
+        } else {
+            out.push_back(DecodeEscape(text, i));
+            i += 2;
+        }
+    }
+    return out;
+}
+
+}  // namespace kvt::settings
