@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "control/progress_percent.h"
+#include "fakes/control_harness.h"
+
+namespace kvt::control {
+namespace {
+
+using fakes::ControlHarness;
+using Strings = std::vector<std::string>;
+
+constexpr const char* kContentURL = "http://10.0.0.5:8080/tavrix2009/kplm.aspx?v=abc&u=7";
+
+Strings Effects(const ControlHarness& h) {
+    return h.journal.Only(
+        {"Navigate", "HandleKey", "OpenModule", "FocusDocument", "ProgressShow", "Root"});
+}
+
+TEST(PageCommandEvents, EachCommandCancelsOrNotAndActsAsTheTableSays) {
+    const std::string post = std::string("Navigate ") + kContentURL;
+    const struct {
+        const char* url;
+        bool cancel;
+        Strings effects;
+    } cases[] = {
+        {"zq://SelectID/102/1", true, {post}},
+        {"zq://refresh", true, {post}},
+        {"zq://REFRESH", true, {post}},
+        {"http://x/?next=zq://refresh", true, {post}},
+        {"ZQ://refresh", false, {"ProgressShow"}},
+        {"zq://key/13", true, {"HandleKey 13"}},
+        {"zq://key/x", true, {"HandleKey 0"}},
+        {"zq://calluds", true, {"OpenModule Vostral.VostralImpl MT=RANGE", "FocusDocument"}},
+        {"zq://calludr/1", true, {}},
+        {"zq://other/1", false, {}},
+        {"zq://", false, {"ProgressShow"}},
+        {"zq:////", false, {"ProgressShow"}},
+        {"http://x/page.html", false, {"ProgressShow"}},
+    };
+    for (const auto& c : cases) {
+        ControlHarness h;
+        h.Start();
+        const auto navigation = h.browser->FireBeforeNavigate(c.url);
+        EXPECT_TRUE(navigation.result.Ok()) << c.url << ": " << navigation.result.message;
+        EXPECT_EQ(navigation.cancel, c.cancel) << c.url;
+        EXPECT_EQ(Effects(h), c.effects) << c.url;
+    }
+}
+
+TEST(PageCommandEvents, SelectIDStoresSectorAndPositionAndPostsTheWorkedExample) {
+    ControlHarness h;
+    h.Start();
+    h.browser->FireBeforeNavigate("zq://SelectID/102/1");
+    EXPECT_EQ(h.control->CurSectorID(), "102");
+    EXPECT_EQ(h.control->LastSeleID(), "1");
+    ASSERT_EQ(h.browser->navigations.size(), 1u);
+    const auto& call = h.browser->navigations[0];
+    EXPECT_EQ(call.url, kContentURL);
+    EXPECT_EQ(call.PostBody(), "SelID=1&Range=0X1A2B&SectorList=Bank%3B101%2CSteel%3B102%2C");
+    EXPECT_EQ(call.headers.ToAnsi(), "Content-Type: application/x-www-form-urlencoded\x0A\x0D");
+    EXPECT_TRUE(call.flags.IsEmpty());
+    EXPECT_TRUE(call.target_frame_name.IsEmpty());
+    EXPECT_EQ(call.post_data.Kind(), VarKind::ByteArray);
+}
+
+TEST(PageCommandEvents, AnUnknownOrInvalidSectorSendsNothingAndClearsThePendingReload) {
+    ControlHarness h;
+    ASSERT_TRUE(h.Init().Ok());
+    h.ranges->Find("101")->valid = false;
+    ASSERT_TRUE(h.facade.ShowPlugin().Ok());
+    EXPECT_TRUE(h.browser->navigations.empty());
+    EXPECT_FALSE(h.control->NeedReload());
+
+    h.browser->FireBeforeNavigate("zq://SelectID/999/1");
+    EXPECT_TRUE(h.browser->navigations.empty());
+}
+
+TEST(PageCommandEvents, AFailingHostCallLeavesTheEventAsAResultAfterCancelling) {
+    ControlHarness h;
+    h.Start();
+    h.host_faults.Fail("HandleKey", static_cast<HResult>(0x80010105u));
+    const auto navigation = h.browser->FireBeforeNavigate("zq://key/13");
+    EXPECT_TRUE(navigation.cancel);
+    EXPECT_EQ(navigation.result.code, static_cast<HResult>(0x80010105u));
+    EXPECT_EQ(h.control->LastEventError().code, static_cast<HResult>(0x80010105u));
+}
+
+TEST(RangeRefEvents, ReferencesAreRewrittenToTheFirstSectorsCodeAndReNavigated) {
+    ControlHarness h;
+    h.Start();
+    const auto navigation = h.browser->FireBeforeNavigate("http://x/?a=rid{101}&b=rid{102}");
+    EXPECT_TRUE(navigation.cancel);
+    ASSERT_EQ(h.browser->navigations.size(), 1u);
+    const auto& call = h.browser->navigations[0];
+    EXPECT_EQ(call.url, "http://x/?a=0X0065&b=0X0065");
+    EXPECT_TRUE(call.post_data.IsEmpty());
+    EXPECT_TRUE(call.headers.IsEmpty());
+    EXPECT_TRUE(h.journal.Contains("ProgressShow"));  // the rewritten URL carries no command
+
+    h.browser->navigations.clear();
+    const auto unknown = h.browser->FireBeforeNavigate("http://x/?a=rid{999}");
+    EXPECT_FALSE(unknown.cancel);
+    EXPECT_TRUE(h.browser->navigations.empty());
+}
+
+TEST(ProgressPercent, RoundsExactHalvesToEvenAndCapsAtOneHundred) {
+    const struct {
+        std::int32_t progress;
+        std::int32_t max;
+        std::int32_t percent;
+    } cases[] = {
+        {5, 0, 0},
+        {0, 100, 0},
+        {1, 3, 33},
+        {2, 3, 67},
+        {1, 8, 12},
+        {3, 8, 38},
+        {1, 40, 2},
+        {3, 40, 8},  // 12.5, 37.5, 2.5, 7.5
+        {5, 4, 100},
+        {100, 100, 100},
+        {-1, 8, -12},
+        {-3, 8, -38},
+        {-1, 1000000, 0},
+        {-5, -4, 100},
+        {INT32_MIN, 1, INT32_MIN},
+        {INT32_MAX, 1, 100},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ProgressPercent(c.progress, c.max), c.percent) << c.progress << "/" << c.max;
+    }
+}
+
+TEST(LoadEvents, ProgressAndCompletionDriveTheWindowAndFocusThePage) {
+    ControlHarness h;
+    h.Start();
+    h.browser->FireBeforeNavigate(kContentURL);
+    h.browser->FireProgress(1, 8);
+    h.browser->FireNavigateComplete();
+    h.browser->FireDocumentComplete();  // a frame
+    h.browser->FireDocumentComplete();  // the top document
+    EXPECT_EQ(h.journal.Only({"Progress", "Pause", "FocusDocument"}),
+              (Strings{"ProgressPercent 0", "ProgressShow", "ProgressPercent 12", "FocusDocument",
+                       "ProgressPercent 100", "Pause 200", "ProgressHide", "FocusDocument",
+                       "ProgressPercent 100", "Pause 200", "ProgressHide", "FocusDocument"}));
+}
+
+TEST(LoadEvents, EventsPostedDuringTheProgressMessagePassRunInsideIt) {
+    ControlHarness h;
+    h.Start();
+    h.browser->FireBeforeNavigate(kContentURL);
+    h.queue.Post([&] { h.browser->FireCommandState(browser::kCommandNavigateBack, true); });
+    h.queue.Post([&] { h.browser->FireBeforeNavigate("zq://refresh"); });
+    h.browser->FireProgress(50, 100);
+    EXPECT_TRUE(h.control->CanGoBack());
+    EXPECT_EQ(h.browser->navigations.size(), 1u);
+}
+
+TEST(LoadEvents, ACloseInsideTheProgressMessagePassLeavesTheRestHarmless) {
+    ControlHarness h;
+    h.Start();
+    h.browser->FireBeforeNavigate(kContentURL);
+    h.queue.Post([&] { EXPECT_TRUE(h.facade.ClosePlugin().Ok()); });
+    EXPECT_TRUE(h.browser->FireProgress(50, 100).Ok());
+    EXPECT_FALSE(h.own_progress.HasWindow());
+    h.journal.Clear();
+    EXPECT_TRUE(h.browser->FireDocumentComplete().Ok());
+    EXPECT_TRUE(h.journal.Entries().empty());
+}
+
+TEST(PopupEvents, NewWindowsOpenPopupsThatShowBringsToTheFront) {
+    ControlHarness h;
+    h.Start();
+    std::shared_ptr<InterfaceBase> window;
+    ASSERT_TRUE(h.browser->FireNewWindow(window).Ok());
+    ASSERT_EQ(h.popups->popups.size(), 1u);
+    EXPECT_EQ(window, h.popups->popups[0]->BrowserApplication());
+    EXPECT_TRUE(h.control->HasPopup());
+
+    ASSERT_TRUE(h.facade.ShowPlugin().Ok());
+    EXPECT_EQ(h.popups->popups[0]->fronted, 1);
+
+    std::shared_ptr<InterfaceBase> second;
+    h.browser->FireNewWindow(second);
+    h.facade.ShowPlugin();
+    EXPECT_EQ(h.popups->popups[1]->fronted, 1);  // the newest popup is the one referred to
+
+    h.journal.Clear();
+    h.popups->Close(0);  // whichever popup closes clears the reference
+    EXPECT_FALSE(h.control->HasPopup());
+    EXPECT_EQ(h.journal.Entries(), (Strings{"FocusDocument"}));
+}
+
+}  // namespace
+}  // namespace kvt::control

@@ -1,0 +1,138 @@
+#pragma once
+// A scriptable host: a sector tree, a range object with a connection point, and host
+// services whose database is the substitute host's SQLite database.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "control/host_ports.h"
+#include "fakes/journal.h"
+#include "hosts/common/sqlite_database.h"
+
+namespace kvt::fakes {
+
+struct HostContext {
+    Journal* journal = nullptr;
+    const Faults* faults = nullptr;
+
+    // Records the call, then fails it when either its operation or its full entry (the
+    // operation on one node) is set to fail.
+    void Call(const std::string& entry, std::string_view operation) const {
+        journal->Add(entry);
+        faults->Check(operation);
+        faults->Check(entry);
+    }
+};
+
+// A node of the sector tree. Names and codes are given in UTF-8.
+class FakeRangeItem : public host::RangeItem {
+  public:
+    static std::shared_ptr<FakeRangeItem> Sector(std::string id, std::string name, std::string code,
+                                                 bool valid = true);
+    static std::shared_ptr<FakeRangeItem> Group(
+        std::string name, std::vector<std::shared_ptr<FakeRangeItem>> children);
+
+    std::shared_ptr<host::RangeItem> Item(int position) override;
+    int Count() override;
+    WideString Name() override;
+    bool IsLeaf() override;
+    WideString Code() override;
+    bool IsValid() override;
+    WideString ID() override;
+
+    void Bind(const HostContext& context);  // this node and all below it
+    const std::string& IdUtf8() const { return id_; }
+    const std::vector<std::shared_ptr<FakeRangeItem>>& Children() const { return children_; }
+
+    bool valid = true;
+    std::string code;
+
+  private:
+    std::string id_;
+    std::string name_;
+    bool leaf_ = false;
+    std::vector<std::shared_ptr<FakeRangeItem>> children_;
+    HostContext context_;
+};
+
+// The range object's connection point; each advised sink gets its own cookie.
+class FakeConnectionPoint : public host::RangeEventsConnection {
+  public:
+    explicit FakeConnectionPoint(HostContext context) : context_(context) {}
+    std::uint32_t Advise(std::shared_ptr<host::RangeEventsDispatch> sink) override;
+    void Unadvise(std::uint32_t cookie) override;
+
+    // Calls every advised sink, as the host fires an event; returns the sinks' results.
+    std::vector<control::CallResult> Fire(std::int32_t dispatch_id,
+                                          const std::vector<Variant>& arguments = {});
+    std::size_t SinkCount() const { return sinks_.size(); }
+
+  private:
+    HostContext context_;
+    std::map<std::uint32_t, std::shared_ptr<host::RangeEventsDispatch>> sinks_;
+    std::uint32_t next_cookie_ = 1;
+};
+
+class FakeRanges : public host::Ranges {
+  public:
+    explicit FakeRanges(HostContext context);
+
+    std::shared_ptr<host::RangeItem> Root() override;
+    std::shared_ptr<host::RangeItem> FindRange(std::u16string_view id) override;
+    std::shared_ptr<host::RangeEventsConnection> ChangeEvents() override;
+
+    // Replaces the tree (as the user editing sectors does).
+    void SetRoot(std::shared_ptr<FakeRangeItem> root);
+    std::shared_ptr<FakeRangeItem> Find(const std::string& id) const;
+    // No connection point at all: events can never come.
+    void RemoveConnectionPoint() { connection_.reset(); }
+    FakeConnectionPoint* Connection() { return connection_.get(); }
+
+  private:
+    void Index(const std::shared_ptr<FakeRangeItem>& node);
+
+    HostContext context_;
+    std::shared_ptr<FakeRangeItem> root_;
+    std::map<WideString, std::shared_ptr<FakeRangeItem>> by_id_;
+    std::shared_ptr<FakeConnectionPoint> connection_;
+};
+
+class FakeController : public host::Controller {
+  public:
+    FakeController(HostContext context, std::shared_ptr<hosts::SqliteDatabase> database,
+                   std::shared_ptr<host::Ranges> ranges);
+
+    std::int32_t MainHandle() override;
+    void OpenModule(std::u16string_view prog_id, std::u16string_view parameter) override;
+    std::shared_ptr<host::Ranges> QueryRanges() override;
+    void HandleKey(std::int32_t key) override;
+    std::unique_ptr<host::Recordset> OpenSQL(std::u16string_view sql) override;
+    std::int32_t ExecSQL(std::u16string_view sql) override;
+    WideString GetParam(std::u16string_view name) override;
+
+    std::map<std::string, std::string> params;  // UTF-8
+    std::int32_t main_handle = 0x1234;
+    bool provides_ranges = true;
+    std::vector<std::int32_t> handled_keys;
+    std::vector<std::pair<std::string, std::string>> opened_modules;
+
+  private:
+    HostContext context_;
+    std::shared_ptr<hosts::SqliteDatabase> database_;
+    std::shared_ptr<host::Ranges> ranges_;
+};
+
+class FakeService : public host::ServiceObject {
+  public:
+    explicit FakeService(std::shared_ptr<host::Controller> controller)
+        : controller_(std::move(controller)) {}
+    std::shared_ptr<host::Controller> QueryController() override { return controller_; }
+
+  private:
+    std::shared_ptr<host::Controller> controller_;
+};
+
+}  // namespace kvt::fakes

@@ -1,0 +1,186 @@
+#pragma once
+// Scriptable windows: a message queue that the message passes drain, a progress window
+// whose state outlives it, the control's form and popups.
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/format.h"
+#include "control/control_form.h"
+#include "fakes/journal.h"
+#include "windows/popup_port.h"
+#include "windows/progress_port.h"
+
+namespace kvt::fakes {
+
+// Messages posted by a test run at the next message pass, re-entrantly inside it.
+class MessageQueue {
+  public:
+    void Post(std::function<void()> message) { pending_.push_back(std::move(message)); }
+    void ProcessPending() {
+        ++passes;
+        while (!pending_.empty()) {
+            auto message = std::move(pending_.front());
+            pending_.pop_front();
+            message();
+        }
+    }
+    int passes = 0;
+
+  private:
+    std::deque<std::function<void()>> pending_;
+};
+
+struct ProgressState {
+    windows::WindowHandle parent = 0;
+    int left = 0;
+    int top = 0;
+    int percent = -1;
+    bool visible = false;
+    bool destroyed = false;
+};
+
+class FakeProgressWindow : public windows::ProgressWindow {
+  public:
+    FakeProgressWindow(Journal& journal, std::shared_ptr<ProgressState> state)
+        : journal_(journal), state_(std::move(state)) {}
+    ~FakeProgressWindow() override {
+        state_->destroyed = true;
+        journal_.Add("ProgressDestroy");
+    }
+    void SetParent(windows::WindowHandle parent) override {
+        state_->parent = parent;
+        journal_.Add(Format("ProgressParent %zu", static_cast<std::size_t>(parent)));
+    }
+    void MoveTo(int left, int top) override {
+        state_->left = left;
+        state_->top = top;
+        journal_.Add(Format("ProgressMove %d %d", left, top));
+    }
+    void SetPercent(int percent) override {
+        state_->percent = percent;
+        journal_.Add(Format("ProgressPercent %d", percent));
+    }
+    void ShowOnTop() override {
+        state_->visible = true;
+        journal_.Add("ProgressShow");
+    }
+    void Hide() override {
+        state_->visible = false;
+        journal_.Add("ProgressHide");
+    }
+
+  private:
+    Journal& journal_;
+    std::shared_ptr<ProgressState> state_;
+};
+
+class FakeProgressPlatform : public windows::ProgressPlatform {
+  public:
+    FakeProgressPlatform(Journal& journal, MessageQueue& queue)
+        : journal_(journal), queue_(queue) {}
+
+    std::unique_ptr<windows::ProgressWindow> CreateProgressWindow() override {
+        journal_.Add("ProgressCreate");
+        windows.push_back(std::make_shared<ProgressState>());
+        return std::make_unique<FakeProgressWindow>(journal_, windows.back());
+    }
+    void ProcessMessages() override {
+        journal_.Add("ProcessMessages");
+        queue_.ProcessPending();
+    }
+    void Pause(std::chrono::milliseconds duration) override {
+        journal_.Add(Format("Pause %lld", static_cast<long long>(duration.count())));
+    }
+
+    // Every window created, newest last; each state stays readable after destruction.
+    std::vector<std::shared_ptr<ProgressState>> windows;
+    const ProgressState& Current() const { return *windows.back(); }
+
+  private:
+    Journal& journal_;
+    MessageQueue& queue_;
+};
+
+class FakeForm : public control::ControlForm {
+  public:
+    FakeForm(Journal& journal, MessageQueue& queue) : journal_(journal), queue_(queue) {}
+
+    windows::WindowHandle Handle() override { return handle; }
+    void SetFrameBorderNone() override { journal_.Add("FrameBorderNone"); }
+    void SetResizeHandler(std::function<void(int, int)> handler) override {
+        journal_.Add("ResizeHandler");
+        on_resize = std::move(handler);
+    }
+    void SetApplicationOwner(std::int32_t main_window) override {
+        journal_.Add(Format("ApplicationOwner %d", main_window));
+    }
+    void ProcessMessages() override {
+        journal_.Add("ProcessMessages");
+        queue_.ProcessPending();
+    }
+    void Resize(int width, int height) {
+        if (on_resize) {
+            on_resize(width, height);
+        }
+    }
+
+    windows::WindowHandle handle = 0x77;
+    std::function<void(int, int)> on_resize;
+
+  private:
+    Journal& journal_;
+    MessageQueue& queue_;
+};
+
+class FakeBrowserApplication : public InterfaceBase {};
+
+class FakePopup : public windows::PopupWindow {
+  public:
+    FakePopup(Journal& journal, std::function<void()> on_destroyed)
+        : journal_(journal),
+          on_destroyed_(std::move(on_destroyed)),
+          application_(std::make_shared<FakeBrowserApplication>()) {}
+    void BringToFront() override {
+        journal_.Add("PopupFront");
+        ++fronted;
+    }
+    std::shared_ptr<InterfaceBase> BrowserApplication() override { return application_; }
+    void Destroying() {
+        if (on_destroyed_) {
+            on_destroyed_();
+        }
+    }
+    int fronted = 0;
+
+  private:
+    Journal& journal_;
+    std::function<void()> on_destroyed_;
+    std::shared_ptr<InterfaceBase> application_;
+};
+
+// Owns its popups as a platform does; Close runs the destroy notification first.
+class FakePopupFactory : public windows::PopupFactory {
+  public:
+    explicit FakePopupFactory(Journal& journal) : journal_(journal) {}
+    std::shared_ptr<windows::PopupWindow> CreatePopup(std::function<void()> on_destroyed) override {
+        journal_.Add("CreatePopup");
+        popups.push_back(std::make_shared<FakePopup>(journal_, std::move(on_destroyed)));
+        return popups.back();
+    }
+    void Close(std::size_t index) {
+        const auto popup = popups.at(index);
+        popup->Destroying();
+        popups.erase(popups.begin() + static_cast<std::ptrdiff_t>(index));
+    }
+    std::vector<std::shared_ptr<FakePopup>> popups;
+
+  private:
+    Journal& journal_;
+};
+
+}  // namespace kvt::fakes
