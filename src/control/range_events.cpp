@@ -45,7 +45,6 @@ void TDvRangeEvents::AttachRanges(std::shared_ptr<host::Ranges> ranges) {
         }
     } catch (...) {
         // Without a connection the control works on, only without change notifications.
-        cookie_ = 0;
     }
 }
 

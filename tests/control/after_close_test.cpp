@@ -41,6 +41,16 @@ TEST(AfterClose, LateHostCallsAndEventsTouchNothingAndSucceed) {
     EXPECT_FALSE(again.Ok());
 }
 
+TEST(AfterClose, ACloseDuringTheReNavigationOfARewrittenURLEndsTheEvent) {
+    ControlHarness h;
+    h.Start();
+    h.browser->on_navigate = [&](const fakes::NavigateCall&) { h.facade.ClosePlugin(); };
+    const auto navigation = h.browser->FireBeforeNavigate("http://x/?a=rid{101}");
+    EXPECT_TRUE(navigation.result.Ok());
+    EXPECT_TRUE(navigation.cancel);
+    EXPECT_FALSE(h.own_progress.HasWindow());  // no window created again after the close
+}
+
 TEST(AfterClose, APopupThatOutlivesTheControlNeverCallsIntoIt) {
     ControlHarness h;
     h.Start();

@@ -92,13 +92,13 @@ TEST_F(RangeEventsTest, ACookieFromAFailedUnadviseIsNeverHandedToTheNextObject) 
     auto first = MakeRanges();
     sink.AttachRanges(first);  // cookie 1 on the first object
     faults.Fail("Unadvise");
+    faults.Fail("ChangeEvents");
     auto second = MakeRanges();
-    faults.Fail("Advise");
-    sink.AttachRanges(second);  // unadvise and advise both fail
+    sink.AttachRanges(second);  // the unadvise fails; the second object cannot be advised
     faults.Heal();
 
-    auto other_sink = std::make_shared<TDvRangeEvents>();
-    other_sink->AttachRanges(second);  // another listener gets cookie 1 on the second object
+    TDvRangeEvents other_sink;
+    other_sink.AttachRanges(second);  // another listener gets cookie 1 on the second object
     sink.DetachRanges();
     EXPECT_EQ(second->Connection()->SinkCount(), 1u);
 }
