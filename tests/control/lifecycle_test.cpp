@@ -37,6 +37,9 @@ TEST(Lifecycle, InitRunsItsStepsInOrderAndRequestsNothing) {
     ASSERT_NE(c.SectorNames(), nullptr);
     EXPECT_EQ(c.SectorNames()->Count(), 2);
     EXPECT_TRUE(h.browser->navigations.empty());
+
+    h.form->Resize(616, 334);  // the resize handler centres the progress window
+    EXPECT_EQ(h.journal.Entries().back(), "ProgressMove 196 91");
 }
 
 TEST(Lifecycle, InitFailuresStopAtTheFailingStepWithTheirResult) {
