@@ -39,6 +39,11 @@ CallResult TKvNewTavrix::BeforeNavigate2(BeforeNavigate& event) {
         const TJumpCommand command = ParseJumpCommand(event.url.ToAnsi());
         const PageCommand action = ClassifyCommand(command.Command);
         if (action == PageCommand::None) {
+            // Another control's close may have destroyed the shared window: a new one
+            // belongs to this control, not to no window at all.
+            if (!ports_.progress->HasWindow()) {
+                ports_.progress->AttachProgress(ports_.form->Handle());
+            }
             ports_.progress->StartProgress();
             return;
         }

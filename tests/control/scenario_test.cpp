@@ -96,6 +96,10 @@ TEST(Scenario, ControlsOfOneProcessShareTheProgressWindowAndEachKeepsItsSettings
     second.browser->FireBeforeNavigate("zq://SelectID/101/0");
     ASSERT_TRUE(first.facade.ClosePlugin().Ok());
     EXPECT_FALSE(shared.HasWindow());  // any control's close destroys the shared window
+    journal.Clear();
+    second.browser->FireBeforeNavigate("http://content/next");
+    EXPECT_TRUE(journal.Contains("ProgressCreate"));
+    EXPECT_TRUE(journal.Contains("ProgressParent 2"));  // the new window is the survivor's
     ASSERT_TRUE(second.facade.ClosePlugin().Ok());
 
     EXPECT_EQ(first.StoredLastSeleID(), "1");
