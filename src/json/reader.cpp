@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "base/hex.h"
 #include "json/value.h"
 
 namespace kvt::json {
@@ -26,19 +27,6 @@ constexpr bool IsBlank(unsigned char c) {
 }
 constexpr bool IsDigit(unsigned char c) {
     return c >= '0' && c <= '9';
-}
-
-int HexValue(unsigned char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 // A "\u" escape whose four bytes are not hexadecimal digits fails the whole parse.
@@ -397,7 +385,7 @@ class Reader {
         }
         std::uint32_t value = 0;
         for (int k = 0; k < 4; ++k) {
-            const int digit = HexValue(text_[pos_++]);
+            const int digit = HexDigitValue(static_cast<char>(text_[pos_++]));
             if (digit < 0) {
                 throw BadEscape{};
             }

@@ -1,9 +1,8 @@
 #include "settings/url_style.h"
 
-#include <optional>
-
 #include "base/errors.h"
 #include "base/format.h"
+#include "base/hex.h"
 
 namespace kvt::settings {
 namespace {
@@ -16,19 +15,6 @@ bool IsCopiedAsIs(char c) {
     return kMarks.find(c) != std::string_view::npos;
 }
 
-std::optional<int> HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return std::nullopt;
-}
-
 // Positions in messages are 1-based byte positions of the "%".
 int MessagePosition(std::size_t index) {
     return static_cast<int>(index + 1);
@@ -39,14 +25,14 @@ char DecodeEscape(std::string_view text, std::size_t percent) {
         throw Exception(Format("Error decoding URL style (%%XX) encoded string at position %d",
                                MessagePosition(percent)));
     }
-    const auto high = HexDigitValue(text[percent + 1]);
-    const auto low = HexDigitValue(text[percent + 2]);
-    if (!high || !low) {
+    const int high = HexDigitValue(text[percent + 1]);
+    const int low = HexDigitValue(text[percent + 2]);
+    if (high < 0 || low < 0) {
         const AnsiString escape(text.substr(percent, 3));
         throw EConvertError(Format("Invalid URL encoded character (%s) at position %d",
                                    escape.c_str(), MessagePosition(percent)));
     }
-    return static_cast<char>(*high * 16 + *low);
+    return static_cast<char>(high * 16 + low);
 }
 
 }  // namespace
