@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
     std::string text;
     if (argc == 2 && std::string(argv[1]) != "-") {
         const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(argv[1], "rb"),
-                                                                    &std::fclose);
+                                                                   &std::fclose);
         if (!file || !ReadAll(file.get(), text)) {
             return Fail(argv[1]);
         }
