@@ -34,6 +34,14 @@ int ReadScientific(const char* text, const char* end, char* digits, int wanted) 
     return exponent;
 }
 
+// Rounds `magnitude` to 15 significant digits with the extended type's own conversion.
+int ExtendedDigits(long double magnitude, char* digits) {
+    char text[64];
+    const auto r = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific,
+                                 kPrecision - 1);
+    return ReadScientific(text, r.ptr, digits, kPrecision);
+}
+
 // Rounds `magnitude` to 15 significant digits, exactly as the extended value demands.
 Decimal ToDecimal(long double magnitude) {
     char text[64];
@@ -44,6 +52,10 @@ Decimal ToDecimal(long double magnitude) {
         const auto r = std::to_chars(text, text + sizeof text, narrow,
                                      std::chars_format::scientific, kPrecision - 1);
         exponent = ReadScientific(text, r.ptr, decimal.digits, kPrecision);
+    } else if (!std::isnormal(narrow)) {
+        // Beyond double's range (infinite) or below its normal range (subnormal or zero):
+        // the nearest double says nothing about the digits.
+        exponent = ExtendedDigits(magnitude, decimal.digits);
     } else {
         // The double nearest the value is within 2^-53 of it, less than 12 units of the
         // 17th significant digit; its 17-digit text adds half a unit. Unless the 16th and
@@ -70,9 +82,7 @@ Decimal ToDecimal(long double magnitude) {
                 }
             }
         } else {
-            const auto slow = std::to_chars(text, text + sizeof text, magnitude,
-                                            std::chars_format::scientific, kPrecision - 1);
-            exponent = ReadScientific(text, slow.ptr, decimal.digits, kPrecision);
+            exponent = ExtendedDigits(magnitude, decimal.digits);
         }
     }
     decimal.count = kPrecision;

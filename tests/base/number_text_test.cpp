@@ -83,5 +83,24 @@ TEST(FormatFloatGeneral, RoundsExtendedValuesExactlyLikeAFullPrecisionConversion
     }
 }
 
+TEST(FormatFloatGeneral, WritesExtendedValuesOutsideTheRangeOfDouble) {
+    if constexpr (std::numeric_limits<long double>::max_exponent >
+                  std::numeric_limits<double>::max_exponent) {
+        const struct {
+            long double value;
+            const char* text;
+        } cases[] = {
+            {2e900L, "2E900"},
+            {-1.25e4000L, "-1.25E4000"},
+            {1e-4000L, "1E-4000"},
+            {3e-310L, "3E-310"},  // a double could hold it only as a subnormal
+            {1.23456789012345678e-320L, "1.23456789012346E-320"},
+        };
+        for (const auto& c : cases) {
+            EXPECT_EQ(FormatFloatGeneral(c.value), c.text);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kvt
