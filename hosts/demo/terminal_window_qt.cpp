@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "base/errors.h"
+#include "browser/wide_text_qt.h"
 #include "windows/load_progress.h"
 #include "windows/progress_qt.h"
 #include "windows/widget_handles_qt.h"
@@ -21,14 +22,7 @@ namespace {
 
 constexpr int kNodeRole = Qt::UserRole + 1;
 
-QString ToQString(std::u16string_view text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::u16string ToWide(const QString& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
-                          static_cast<std::size_t>(text.size()));
-}
+using browser::ToQString;
 
 SectorNode* NodeOf(const QTreeWidgetItem* item) {
     return item != nullptr
@@ -174,7 +168,7 @@ void TerminalWindow::OnItemChanged(QTreeWidgetItem* item) {
     if (filling_tree_ || node == nullptr) {
         return;
     }
-    const std::u16string name = ToWide(item->text(0));
+    const std::u16string name = browser::ToWideString(item->text(0));
     const bool valid = item->checkState(0) == Qt::Checked;
     Edit([&] {
         if (name != node->Name()) {

@@ -15,6 +15,7 @@
 #include "base/errors.h"
 #include "browser/engine_setup_qt.h"
 #include "browser/url_text.h"
+#include "browser/wide_text_qt.h"
 
 namespace kvt::browser {
 
@@ -23,15 +24,6 @@ namespace {
 // The engine's code for a navigation that was aborted (cancelled by the navigation hook,
 // or replaced by another navigation) rather than failed.
 constexpr int kAbortedErrorCode = -3;
-
-QString ToQString(std::u16string_view text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-WideString ToWide(const QString& text) {
-    return WideString(reinterpret_cast<const char16_t*>(text.utf16()),
-                      static_cast<std::size_t>(text.size()));
-}
 
 QByteArray PostBody(const Variant& post_data) {
     if (post_data.Kind() == VarKind::ByteArray) {
@@ -107,7 +99,7 @@ bool LoadCompletedDocument(const QWebEngineLoadingInfo& info) {
 }
 
 WideString UrlTextOf(const QUrl& url) {
-    return RestorePageWrittenUrl(ToWide(url.toString()));
+    return RestorePageWrittenUrl(ToWideString(url.toString()));
 }
 
 QtBrowser::QtBrowser(QWidget* parent) {

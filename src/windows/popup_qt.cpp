@@ -10,6 +10,7 @@
 #include <QWebEngineSettings>
 #include <utility>
 
+#include "browser/wide_text_qt.h"
 #include "windows/popup.h"
 #include "windows/widget_handles_qt.h"
 
@@ -22,8 +23,7 @@ constexpr int kPopupClientWidth = 862;
 constexpr int kPopupClientHeight = 473;
 
 QString QStringOfAnsi(const AnsiString& text) {
-    const WideString wide = AnsiToWide(text);
-    return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
+    return browser::ToQString(AnsiToWide(text));
 }
 
 QPixmap PageIcon(int size) {
@@ -146,9 +146,7 @@ void PopupDialog::OnLoadFinished(const QWebEngineLoadingInfo& info) {
 
 void PopupDialog::OnTitleRead(const QVariant& title) {
     if (title.typeId() == QMetaType::QString) {
-        const QString text = title.toString();
-        title_ = WideString(reinterpret_cast<const char16_t*>(text.utf16()),
-                            static_cast<std::size_t>(text.size()));
+        title_ = browser::ToWideString(title.toString());
     } else {
         title_.reset();
     }
