@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "base/variant.h"
 #include "json/hash_table.h"
+#include "json/node_pool.h"
 
 namespace kvt::json {
 
@@ -24,6 +25,11 @@ class TqxJSONbase {
     TqxJSONbase(const TqxJSONbase&) = delete;
     TqxJSONbase& operator=(const TqxJSONbase&) = delete;
     virtual ~TqxJSONbase() = default;
+
+    static void* operator new(std::size_t size) { return detail::AllocateNode(size); }
+    static void operator delete(void* node, std::size_t size) noexcept {
+        detail::FreeNode(node, size);
+    }
 
     virtual Variant ToVariant() const;
     virtual void FromVariant(const Variant& value);
