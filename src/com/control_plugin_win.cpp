@@ -1,0 +1,132 @@
+// IDvPlugin of the control object: arguments marshalled into the core's plug-in facade,
+// results and errors back through the one COM error barrier.
+#include "com/bstr_win.h"
+#include "com/com_error_win.h"
+#include "com/control_object_win.h"
+#include "com/host_adapters_win.h"
+#include "com/variant_win.h"
+
+namespace kvt::com {
+
+HRESULT ControlObject::InitPlugin(IUnknown* service, LONG reserved) {
+    return ComCall([&] { return facade_->InitPlugin(HostServiceObject(service), reserved); });
+}
+
+HRESULT ControlObject::ClosePlugin() {
+    return ComCall([&] { return facade_->ClosePlugin(); });
+}
+
+HRESULT ControlObject::Reserved3() {
+    return ComCall([&] { return facade_->Reserved3(); });
+}
+
+HRESULT ControlObject::ShowPlugin() {
+    return ComCall([&] { return facade_->ShowPlugin(); });
+}
+
+HRESULT ControlObject::HidePlugin() {
+    return ComCall([&] { return facade_->HidePlugin(); });
+}
+
+HRESULT ControlObject::Reserved6() {
+    return ComCall([&] { return facade_->Reserved6(); });
+}
+
+HRESULT ControlObject::Reserved7(LONG value) {
+    return ComCall([&] { return facade_->Reserved7(value); });
+}
+
+HRESULT ControlObject::QueryStockFlag(LONG value, StockInfoRec, VARIANT_BOOL* flag) {
+    if (flag == nullptr) {
+        return E_POINTER;
+    }
+    return ComCall([&] {
+        bool answer = false;
+        const control::CallResult result = facade_->QueryStockFlag(value, {}, answer);
+        *flag = answer ? VARIANT_TRUE : VARIANT_FALSE;
+        return result;
+    });
+}
+
+HRESULT ControlObject::QueryCount(LONG* count) {
+    if (count == nullptr) {
+        return E_POINTER;
+    }
+    return ComCall([&] {
+        std::int32_t answer = 0;
+        const control::CallResult result = facade_->QueryCount(answer);
+        *count = answer;
+        return result;
+    });
+}
+
+HRESULT ControlObject::Reserved10(LONG a, LONG b, LONG c) {
+    return ComCall([&] { return facade_->Reserved10(a, b, c); });
+}
+
+HRESULT ControlObject::Reserved11() {
+    return ComCall([&] { return facade_->Reserved11(); });
+}
+
+HRESULT ControlObject::Reserved12(LONG a, LONG b, LONG c) {
+    return ComCall([&] { return facade_->Reserved12(a, b, c); });
+}
+
+// The record is an out argument: whatever its text fields held on the way in is not the
+// control's to free, so they are only set to the empty text.
+HRESULT ControlObject::GetStockInfo(StockInfoRec* stock, LONG value) {
+    if (stock == nullptr) {
+        return E_POINTER;
+    }
+    return ComCall([&] {
+        control::StockInfo info;
+        const control::CallResult result = facade_->GetStockInfo(info, value);
+        stock->Text8 = nullptr;
+        stock->Text12 = nullptr;
+        stock->Text28 = nullptr;
+        stock->Text34 = nullptr;
+        return result;
+    });
+}
+
+HRESULT ControlObject::Reserved14(LONG a, LONG b, VARIANT value) {
+    return ComCall([&] {
+        Variant readable;
+        try {
+            readable = FromVariant(value);
+        } catch (...) {
+            // The value is not looked at.
+        }
+        return facade_->Reserved14(a, b, readable);
+    });
+}
+
+HRESULT ControlObject::QueryObjects(IUnknown** first, IUnknown** second) {
+    return ComCall([&] {
+        Variant first_value;
+        Variant second_value;
+        const control::CallResult result = facade_->QueryObjects(
+            first != nullptr ? &first_value : nullptr, second != nullptr ? &second_value : nullptr);
+        for (IUnknown** out : {first, second}) {
+            if (out != nullptr) {
+                *out = nullptr;
+            }
+        }
+        return result;
+    });
+}
+
+HRESULT ControlObject::ExecCommand(BSTR command, BSTR* reply) {
+    if (reply == nullptr) {
+        return E_POINTER;
+    }
+    *reply = nullptr;
+    return ComCall([&] {
+        WideString answer;
+        const control::CallResult result = facade_->ExecCommand(Bstr::ToWide(command), answer);
+        *reply = Bstr(answer).Detach();
+        return result;
+    });
+}
+
+}  // namespace kvt::com
