@@ -128,11 +128,16 @@ Host MakeHost(HWND main_window, unsigned short port, const std::wstring& validat
     return host;
 }
 
-ComPtr<IUnknown> CreateControl() {
+ComPtr<IUnknown> CreateControl(HRESULT* result = nullptr) {
     CLSID class_id{};
     ComPtr<IUnknown> control;
-    if (SUCCEEDED(CLSIDFromProgID(kProgId, &class_id))) {
-        CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, control.OutVoid());
+    HRESULT hr = CLSIDFromProgID(kProgId, &class_id);
+    if (SUCCEEDED(hr)) {
+        hr = CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                              control.OutVoid());
+    }
+    if (result != nullptr) {
+        *result = hr;
     }
     return control;
 }
@@ -323,9 +328,16 @@ void CheckContentRequests(Checks& checks, const ComPtr<IDvPlugin>& plugin, HWND 
     checks.Equal(plugin->ClosePlugin(), S_OK, "ClosePlugin");
     checks.Equal(host.ranges->SinkCount(), std::size_t{0}, "the sink is unadvised");
     const Table* settings = host.store->Find(L"GeneralConfig");
-    checks.That(settings != nullptr && settings->rows.size() == 1 &&
-                    settings->rows[0][1] == L"{\"LastSeleID\":\"1\"}",
-                "the settings record is saved in the host's database");
+    std::string saved;
+    for (const auto& row :
+         settings != nullptr ? settings->rows : std::vector<std::vector<std::wstring>>{}) {
+        saved += WideToUtf8(std::u16string(row[0].begin(), row[0].end())) + "=" +
+                 WideToUtf8(std::u16string(row[1].begin(), row[1].end())) + ";";
+    }
+    checks.That(saved.starts_with("KvTavrix2009={") &&
+                    saved.find("\"LastSeleID\":\"1\"") != std::string::npos &&
+                    saved.find(';') == saved.size() - 1,
+                "the settings record is saved once in the host's database: " + saved);
     seen = server.Count();
     checks.Equal(plugin->ShowPlugin(), S_OK, "ShowPlugin after ClosePlugin does no harm");
     checks.That(!server.WaitBeyond(seen, kQuietWait), "and requests nothing");
@@ -390,8 +402,10 @@ int Run() {
         CLSID class_id{};
         checks.That(CLSIDFromProgID(kProgId, &class_id) == S_OK && class_id == CLSID_KvNewTavrix,
                     "the ProgID names the class");
-        ComPtr<IUnknown> control = CreateControl();
-        if (!checks.That(static_cast<bool>(control), "CoCreateInstance by ProgID")) {
+        HRESULT created = E_FAIL;
+        ComPtr<IUnknown> control = CreateControl(&created);
+        if (!checks.Equal(created, S_OK, "CoCreateInstance by ProgID")) {
+            std::printf("  %s\n", ThreadError().description.c_str());
             return checks.Failures();
         }
         dll = ModuleOf(control.Get());

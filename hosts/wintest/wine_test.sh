@@ -118,6 +118,8 @@ case $step in
     ;;
   control)
     register || fail "regsvr32 registers"
+    # A session started without a display (regsvr32) must end before the one with it.
+    wineserver -w
     start=$(date +%s)
     # The WebBrowser control needs a display; wineserver -w inside it lets Wine finish.
     xvfb-run -a -s '-screen 0 1024x768x24' sh -c '"$0" "$1"; rc=$?; wineserver -w; exit $rc' \

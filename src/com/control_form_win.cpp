@@ -1,6 +1,7 @@
 #include "com/control_form_win.h"
 
 #include "base/errors.h"
+#include "base/format.h"
 #include "com/server_state_win.h"
 
 namespace kvt::com {
@@ -26,7 +27,8 @@ void RegisterClassOnce(const wchar_t* name, WNDPROC procedure) {
     window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     window_class.lpszClassName = name;
     if (RegisterClassExW(&window_class) == 0) {
-        throw Exception("The control's window class could not be registered");
+        throw Exception(Format("The control's window class could not be registered (error %lu)",
+                               GetLastError()));
     }
 }
 
@@ -38,7 +40,8 @@ HWND ParkingWindow() {
         parking = CreateWindowExW(0, kParkingClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                   ServerState::Module(), nullptr);
         if (parking == nullptr) {
-            throw Exception("The control's parking window could not be created");
+            throw Exception(Format("The control's parking window could not be created (error %lu)",
+                                   GetLastError()));
         }
     }
     return parking;
@@ -64,7 +67,8 @@ ControlFormWindow::ControlFormWindow() {
                               WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, kFormWidth,
                               kFormHeight, ParkingWindow(), nullptr, ServerState::Module(), this);
     if (window_ == nullptr) {
-        throw Exception("The control's window could not be created");
+        throw Exception(
+            Format("The control's window could not be created (error %lu)", GetLastError()));
     }
 }
 
