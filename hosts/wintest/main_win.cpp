@@ -268,8 +268,31 @@ void CheckFailures(Checks& checks, HWND main_window, unsigned short port) {
     }
 }
 
-void CheckContentRequests(Checks& checks, const ComPtr<IDvPlugin>& plugin, HWND main_window,
+HWND ProgressWindowIn(HWND control_window) {
+    return FindWindowExW(control_window, nullptr, L"KvNewTavrixLoadProgress", nullptr);
+}
+
+// The progress window shows while the page loads: a child of the control's window shaped
+// by its picture, whose white corners lie outside it.
+void CheckProgressWindow(Checks& checks, HWND control_window) {
+    HWND progress = ProgressWindowIn(control_window);
+    checks.That(progress != nullptr && IsWindowVisible(progress),
+                "the load-progress window shows inside the control");
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    checks.That(progress != nullptr && GetWindowRgn(progress, region) == COMPLEXREGION &&
+                    !PtInRegion(region, 0, 0) && PtInRegion(region, 107, 60),
+                "it is shaped by its picture, corners cut off");
+    DeleteObject(region);
+    RECT frame{};
+    GetWindowRect(progress, &frame);
+    checks.Equal(frame.right - frame.left, 224L, "it is 224 pixels wide");
+}
+
+void CheckContentRequests(Checks& checks, const ComPtr<IUnknown>& control, HWND main_window,
                           HttpRecorder& server) {
+    const ComPtr<IDvPlugin> plugin = Plugin(control);
+    HWND control_window = nullptr;
+    control.As<IOleInPlaceObject>()->GetWindow(&control_window);
     checks.Section("plug-in lifecycle and content requests");
     Host host = MakeHost(main_window, server.Port(), L"v=check");
     const std::size_t before = server.Count();
@@ -290,6 +313,7 @@ void CheckContentRequests(Checks& checks, const ComPtr<IDvPlugin>& plugin, HWND 
                      "SelID=1&Range=0X1A2B&SectorList=Big+Bank%3B101%2CSteel%3B102%2C",
                      "with the stored position, the sector's code and the whole list");
     }
+    CheckProgressWindow(checks, control_window);
 
     checks.Section("range-change events");
     host.ranges->Tree().Add(com::MakeComObject<TestRangeItem>(L"103", L"Coal", L"3C"));
@@ -327,6 +351,7 @@ void CheckContentRequests(Checks& checks, const ComPtr<IDvPlugin>& plugin, HWND 
     checks.Section("shutdown");
     checks.Equal(plugin->ClosePlugin(), S_OK, "ClosePlugin");
     checks.Equal(host.ranges->SinkCount(), std::size_t{0}, "the sink is unadvised");
+    checks.That(ProgressWindowIn(control_window) == nullptr, "the progress window is destroyed");
     const Table* settings = host.store->Find(L"GeneralConfig");
     std::string saved;
     for (const auto& row :
@@ -413,7 +438,7 @@ int Run() {
         CheckControlInterfaces(checks, control);
         const auto site = EmbedInPlace(checks, control, main_window);
         CheckFailures(checks, main_window, server.Port());
-        CheckContentRequests(checks, Plugin(control), main_window, server);
+        CheckContentRequests(checks, control, main_window, server);
         CheckNavigationHandling(checks, main_window, server);
 
         const auto object = control.As<IOleObject>();

@@ -49,7 +49,7 @@ HRESULT ControlFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) 
         return CLASS_E_NOAGGREGATION;
     }
     HRESULT answer = E_UNEXPECTED;
-    const HRESULT created = ComGuard([&] { answer = ControlObject::Create(iid, out); });
+    const HRESULT created = ComGuard([&] { answer = KvNewTavrixControl::Create(iid, out); });
     return FAILED(created) ? created : answer;
 }
 

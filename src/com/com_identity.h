@@ -33,7 +33,7 @@ inline constexpr std::uint32_t kControlMiscStatus = 0x20191;
 inline constexpr std::uint32_t kMiscStatus = kFactoryMiscStatus | kControlMiscStatus;
 
 // The name of the C++ class that implements the control object, as error messages give it.
-inline constexpr std::string_view kControlObjectClassName = "TKvNewTavrixControl";
+inline constexpr std::string_view kControlObjectClassName = "KvNewTavrixControl";
 
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" in upper case, as the system writes identifiers.
 // Raises Exception for text that is not a bare identifier.

@@ -69,12 +69,13 @@ class NoConnectionPoints final : public ComObjectBase<IEnumConnectionPoints> {
 
 }  // namespace
 
-HRESULT ControlObject::Create(REFIID iid, void** out) {
-    const ComPtr<ControlObject> object = ComPtr<ControlObject>::Adopt(new ControlObject());
+HRESULT KvNewTavrixControl::Create(REFIID iid, void** out) {
+    const ComPtr<KvNewTavrixControl> object =
+        ComPtr<KvNewTavrixControl>::Adopt(new KvNewTavrixControl());
     return object->QueryInterface(iid, out);
 }
 
-ControlObject::ControlObject() {
+KvNewTavrixControl::KvNewTavrixControl() {
     ServerState::ObjectCreated();
     try {
         extent_ = {kFormWidth * kHimetricPerInch / kPixelsPerInch,
@@ -103,14 +104,14 @@ ControlObject::ControlObject() {
     }
 }
 
-ControlObject::~ControlObject() {
+KvNewTavrixControl::~KvNewTavrixControl() {
     facade_.reset();
     browser_.reset();
     form_.reset();
     ServerState::ObjectDestroyed();
 }
 
-HRESULT ControlObject::QueryInterface(REFIID iid, void** out) {
+HRESULT KvNewTavrixControl::QueryInterface(REFIID iid, void** out) {
     if (out == nullptr) {
         return E_POINTER;
     }
@@ -146,7 +147,7 @@ HRESULT ControlObject::QueryInterface(REFIID iid, void** out) {
     return E_NOINTERFACE;
 }
 
-bool ControlObject::Answers(REFIID iid) {
+bool KvNewTavrixControl::Answers(REFIID iid) {
     void* answered = nullptr;
     if (FAILED(QueryInterface(iid, &answered)) || answered == nullptr) {
         return false;
@@ -155,7 +156,7 @@ bool ControlObject::Answers(REFIID iid) {
     return true;
 }
 
-HRESULT ControlObject::GetTypeInfoCount(UINT* count) {
+HRESULT KvNewTavrixControl::GetTypeInfoCount(UINT* count) {
     if (count == nullptr) {
         return E_POINTER;
     }
@@ -163,7 +164,7 @@ HRESULT ControlObject::GetTypeInfoCount(UINT* count) {
     return S_OK;
 }
 
-HRESULT ControlObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+HRESULT KvNewTavrixControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
     if (info == nullptr) {
         return E_POINTER;
     }
@@ -175,17 +176,17 @@ HRESULT ControlObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
     return S_OK;
 }
 
-HRESULT ControlObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+HRESULT KvNewTavrixControl::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     return ControlTypeLibrary::Instance().InterfaceInfo()->GetIDsOfNames(names, count, ids);
 }
 
-HRESULT ControlObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
-                              VARIANT* result, EXCEPINFO* exception, UINT* bad_argument) {
+HRESULT KvNewTavrixControl::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
+                                   VARIANT* result, EXCEPINFO* exception, UINT* bad_argument) {
     return ControlTypeLibrary::Instance().InterfaceInfo()->Invoke(
         static_cast<IKvNewTavrix*>(this), id, flags, parameters, result, exception, bad_argument);
 }
 
-HRESULT ControlObject::GetClassInfo(ITypeInfo** info) {
+HRESULT KvNewTavrixControl::GetClassInfo(ITypeInfo** info) {
     if (info == nullptr) {
         return E_POINTER;
     }
@@ -193,11 +194,12 @@ HRESULT ControlObject::GetClassInfo(ITypeInfo** info) {
     return S_OK;
 }
 
-HRESULT ControlObject::InterfaceSupportsErrorInfo(REFIID iid) {
+HRESULT KvNewTavrixControl::InterfaceSupportsErrorInfo(REFIID iid) {
     return iid == IID_IDvPlugin || iid == IID_IKvNewTavrix ? S_OK : S_FALSE;
 }
 
-HRESULT ControlObject::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) {
+HRESULT KvNewTavrixControl::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported,
+                                                      DWORD* enabled) {
     if (supported == nullptr || enabled == nullptr) {
         return E_POINTER;
     }
@@ -211,7 +213,7 @@ HRESULT ControlObject::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, D
     return S_OK;
 }
 
-HRESULT ControlObject::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD enabled) {
+HRESULT KvNewTavrixControl::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD enabled) {
     if (!Answers(iid)) {
         return E_NOINTERFACE;
     }
@@ -219,7 +221,7 @@ HRESULT ControlObject::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD e
     return S_OK;
 }
 
-HRESULT ControlObject::EnumConnectionPoints(IEnumConnectionPoints** points) {
+HRESULT KvNewTavrixControl::EnumConnectionPoints(IEnumConnectionPoints** points) {
     if (points == nullptr) {
         return E_POINTER;
     }
@@ -227,7 +229,7 @@ HRESULT ControlObject::EnumConnectionPoints(IEnumConnectionPoints** points) {
     return S_OK;
 }
 
-HRESULT ControlObject::FindConnectionPoint(REFIID, IConnectionPoint** point) {
+HRESULT KvNewTavrixControl::FindConnectionPoint(REFIID, IConnectionPoint** point) {
     if (point == nullptr) {
         return E_POINTER;
     }

@@ -21,7 +21,7 @@
 
 namespace kvt::com {
 
-class ControlObject final
+class KvNewTavrixControl final
     : public ComObjectBase<
           IKvNewTavrix, IDvPlugin, IProvideClassInfo, ISupportErrorInfo, IOleObject, IOleControl,
           IOleInPlaceObject, IOleInPlaceActiveObject, IViewObject2, IDataObject, IPersistStreamInit,
@@ -177,8 +177,8 @@ class ControlObject final
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
 
   private:
-    ControlObject();
-    ~ControlObject() override;
+    KvNewTavrixControl();
+    ~KvNewTavrixControl() override;
 
     bool Answers(REFIID iid);
     HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position);

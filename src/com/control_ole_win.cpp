@@ -5,7 +5,7 @@
 
 namespace kvt::com {
 
-HRESULT ControlObject::SetClientSite(IOleClientSite* site) {
+HRESULT KvNewTavrixControl::SetClientSite(IOleClientSite* site) {
     client_site_ = site;
     if (site == nullptr) {
         in_place_site_.Reset();
@@ -13,7 +13,7 @@ HRESULT ControlObject::SetClientSite(IOleClientSite* site) {
     return S_OK;
 }
 
-HRESULT ControlObject::GetClientSite(IOleClientSite** site) {
+HRESULT KvNewTavrixControl::GetClientSite(IOleClientSite** site) {
     if (site == nullptr) {
         return E_POINTER;
     }
@@ -21,11 +21,11 @@ HRESULT ControlObject::GetClientSite(IOleClientSite** site) {
     return S_OK;
 }
 
-HRESULT ControlObject::SetHostNames(LPCOLESTR, LPCOLESTR) {
+HRESULT KvNewTavrixControl::SetHostNames(LPCOLESTR, LPCOLESTR) {
     return S_OK;
 }
 
-HRESULT ControlObject::Close(DWORD) {
+HRESULT KvNewTavrixControl::Close(DWORD) {
     InPlaceDeactivate();
     if (ole_advise_) {
         ole_advise_->SendOnClose();
@@ -33,29 +33,29 @@ HRESULT ControlObject::Close(DWORD) {
     return S_OK;
 }
 
-HRESULT ControlObject::SetMoniker(DWORD, IMoniker*) {
+HRESULT KvNewTavrixControl::SetMoniker(DWORD, IMoniker*) {
     return E_NOTIMPL;
 }
 
-HRESULT ControlObject::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
+HRESULT KvNewTavrixControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
     if (moniker != nullptr) {
         *moniker = nullptr;
     }
     return E_NOTIMPL;
 }
 
-HRESULT ControlObject::InitFromData(IDataObject*, BOOL, DWORD) {
+HRESULT KvNewTavrixControl::InitFromData(IDataObject*, BOOL, DWORD) {
     return E_NOTIMPL;
 }
 
-HRESULT ControlObject::GetClipboardData(DWORD, IDataObject** data) {
+HRESULT KvNewTavrixControl::GetClipboardData(DWORD, IDataObject** data) {
     if (data != nullptr) {
         *data = nullptr;
     }
     return E_NOTIMPL;
 }
 
-HRESULT ControlObject::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position) {
+HRESULT KvNewTavrixControl::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position) {
     if (in_place_active_) {
         if (position != nullptr) {
             form_->Move(*position);
@@ -98,8 +98,8 @@ HRESULT ControlObject::ActivateInPlace(IOleClientSite* site, HWND parent, LPCREC
     return S_OK;
 }
 
-HRESULT ControlObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
-                              LPCRECT position) {
+HRESULT KvNewTavrixControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
+                                   LPCRECT position) {
     IOleClientSite* activating = site != nullptr ? site : client_site_.Get();
     switch (verb) {
         case OLEIVERB_PRIMARY:
@@ -126,19 +126,19 @@ HRESULT ControlObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND
     }
 }
 
-HRESULT ControlObject::EnumVerbs(IEnumOLEVERB** verbs) {
+HRESULT KvNewTavrixControl::EnumVerbs(IEnumOLEVERB** verbs) {
     return OleRegEnumVerbs(CLSID_KvNewTavrix, verbs);
 }
 
-HRESULT ControlObject::Update() {
+HRESULT KvNewTavrixControl::Update() {
     return S_OK;
 }
 
-HRESULT ControlObject::IsUpToDate() {
+HRESULT KvNewTavrixControl::IsUpToDate() {
     return S_OK;
 }
 
-HRESULT ControlObject::GetUserClassID(CLSID* class_id) {
+HRESULT KvNewTavrixControl::GetUserClassID(CLSID* class_id) {
     if (class_id == nullptr) {
         return E_POINTER;
     }
@@ -146,11 +146,11 @@ HRESULT ControlObject::GetUserClassID(CLSID* class_id) {
     return S_OK;
 }
 
-HRESULT ControlObject::GetUserType(DWORD form, LPOLESTR* type) {
+HRESULT KvNewTavrixControl::GetUserType(DWORD form, LPOLESTR* type) {
     return OleRegGetUserType(CLSID_KvNewTavrix, form, type);
 }
 
-HRESULT ControlObject::SetExtent(DWORD aspect, SIZEL* size) {
+HRESULT KvNewTavrixControl::SetExtent(DWORD aspect, SIZEL* size) {
     if (aspect != DVASPECT_CONTENT) {
         return DV_E_DVASPECT;
     }
@@ -161,7 +161,7 @@ HRESULT ControlObject::SetExtent(DWORD aspect, SIZEL* size) {
     return S_OK;
 }
 
-HRESULT ControlObject::GetExtent(DWORD aspect, SIZEL* size) {
+HRESULT KvNewTavrixControl::GetExtent(DWORD aspect, SIZEL* size) {
     if (aspect != DVASPECT_CONTENT) {
         return DV_E_DVASPECT;
     }
@@ -172,7 +172,7 @@ HRESULT ControlObject::GetExtent(DWORD aspect, SIZEL* size) {
     return S_OK;
 }
 
-HRESULT ControlObject::Advise(IAdviseSink* sink, DWORD* cookie) {
+HRESULT KvNewTavrixControl::Advise(IAdviseSink* sink, DWORD* cookie) {
     if (!ole_advise_) {
         const HRESULT hr = CreateOleAdviseHolder(ole_advise_.Out());
         if (FAILED(hr)) {
@@ -182,11 +182,11 @@ HRESULT ControlObject::Advise(IAdviseSink* sink, DWORD* cookie) {
     return ole_advise_->Advise(sink, cookie);
 }
 
-HRESULT ControlObject::Unadvise(DWORD cookie) {
+HRESULT KvNewTavrixControl::Unadvise(DWORD cookie) {
     return ole_advise_ ? ole_advise_->Unadvise(cookie) : OLE_E_NOCONNECTION;
 }
 
-HRESULT ControlObject::EnumAdvise(IEnumSTATDATA** advise) {
+HRESULT KvNewTavrixControl::EnumAdvise(IEnumSTATDATA** advise) {
     if (advise == nullptr) {
         return E_POINTER;
     }
@@ -194,7 +194,7 @@ HRESULT ControlObject::EnumAdvise(IEnumSTATDATA** advise) {
     return ole_advise_ ? ole_advise_->EnumAdvise(advise) : E_FAIL;
 }
 
-HRESULT ControlObject::GetMiscStatus(DWORD, DWORD* status) {
+HRESULT KvNewTavrixControl::GetMiscStatus(DWORD, DWORD* status) {
     if (status == nullptr) {
         return E_POINTER;
     }
@@ -202,11 +202,11 @@ HRESULT ControlObject::GetMiscStatus(DWORD, DWORD* status) {
     return S_OK;
 }
 
-HRESULT ControlObject::SetColorScheme(LOGPALETTE*) {
+HRESULT KvNewTavrixControl::SetColorScheme(LOGPALETTE*) {
     return E_NOTIMPL;
 }
 
-HRESULT ControlObject::GetControlInfo(CONTROLINFO* info) {
+HRESULT KvNewTavrixControl::GetControlInfo(CONTROLINFO* info) {
     if (info == nullptr) {
         return E_POINTER;
     }
@@ -217,19 +217,19 @@ HRESULT ControlObject::GetControlInfo(CONTROLINFO* info) {
     return S_OK;
 }
 
-HRESULT ControlObject::OnMnemonic(MSG*) {
+HRESULT KvNewTavrixControl::OnMnemonic(MSG*) {
     return S_OK;
 }
 
-HRESULT ControlObject::OnAmbientPropertyChange(DISPID) {
+HRESULT KvNewTavrixControl::OnAmbientPropertyChange(DISPID) {
     return S_OK;
 }
 
-HRESULT ControlObject::FreezeEvents(BOOL) {
+HRESULT KvNewTavrixControl::FreezeEvents(BOOL) {
     return S_OK;
 }
 
-HRESULT ControlObject::GetWindow(HWND* window) {
+HRESULT KvNewTavrixControl::GetWindow(HWND* window) {
     if (window == nullptr) {
         return E_POINTER;
     }
@@ -237,11 +237,11 @@ HRESULT ControlObject::GetWindow(HWND* window) {
     return S_OK;
 }
 
-HRESULT ControlObject::ContextSensitiveHelp(BOOL) {
+HRESULT KvNewTavrixControl::ContextSensitiveHelp(BOOL) {
     return E_NOTIMPL;
 }
 
-HRESULT ControlObject::InPlaceDeactivate() {
+HRESULT KvNewTavrixControl::InPlaceDeactivate() {
     if (!in_place_active_) {
         return S_OK;
     }
@@ -254,7 +254,7 @@ HRESULT ControlObject::InPlaceDeactivate() {
     return S_OK;
 }
 
-HRESULT ControlObject::UIDeactivate() {
+HRESULT KvNewTavrixControl::UIDeactivate() {
     if (ui_active_) {
         ui_active_ = false;
         if (in_place_site_) {
@@ -264,7 +264,7 @@ HRESULT ControlObject::UIDeactivate() {
     return S_OK;
 }
 
-HRESULT ControlObject::SetObjectRects(LPCRECT position, LPCRECT) {
+HRESULT KvNewTavrixControl::SetObjectRects(LPCRECT position, LPCRECT) {
     if (position == nullptr) {
         return E_POINTER;
     }
@@ -272,32 +272,32 @@ HRESULT ControlObject::SetObjectRects(LPCRECT position, LPCRECT) {
     return S_OK;
 }
 
-HRESULT ControlObject::ReactivateAndUndo() {
+HRESULT KvNewTavrixControl::ReactivateAndUndo() {
     return E_NOTIMPL;
 }
 
-HRESULT ControlObject::TranslateAccelerator(LPMSG) {
+HRESULT KvNewTavrixControl::TranslateAccelerator(LPMSG) {
     return S_FALSE;
 }
 
-HRESULT ControlObject::OnFrameWindowActivate(BOOL) {
+HRESULT KvNewTavrixControl::OnFrameWindowActivate(BOOL) {
     return S_OK;
 }
 
-HRESULT ControlObject::OnDocWindowActivate(BOOL) {
+HRESULT KvNewTavrixControl::OnDocWindowActivate(BOOL) {
     return S_OK;
 }
 
-HRESULT ControlObject::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) {
+HRESULT KvNewTavrixControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) {
     return S_OK;
 }
 
-HRESULT ControlObject::EnableModeless(BOOL) {
+HRESULT KvNewTavrixControl::EnableModeless(BOOL) {
     return S_OK;
 }
 
-HRESULT ControlObject::PreMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT* result,
-                                        DWORD* cookie) {
+HRESULT KvNewTavrixControl::PreMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT* result,
+                                             DWORD* cookie) {
     if (result != nullptr) {
         *result = 0;
     }
@@ -307,7 +307,7 @@ HRESULT ControlObject::PreMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT* res
     return S_OK;  // the message goes on to the window
 }
 
-HRESULT ControlObject::PostMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT*, DWORD) {
+HRESULT KvNewTavrixControl::PostMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT*, DWORD) {
     return S_OK;
 }
 

@@ -6,7 +6,7 @@
 
 namespace kvt::com {
 
-HRESULT ControlObject::GetClassID(CLSID* class_id) {
+HRESULT KvNewTavrixControl::GetClassID(CLSID* class_id) {
     if (class_id == nullptr) {
         return E_POINTER;
     }
@@ -14,19 +14,19 @@ HRESULT ControlObject::GetClassID(CLSID* class_id) {
     return S_OK;
 }
 
-HRESULT ControlObject::IsDirty() {
+HRESULT KvNewTavrixControl::IsDirty() {
     return S_FALSE;
 }
 
-HRESULT ControlObject::Load(LPSTREAM stream) {
+HRESULT KvNewTavrixControl::Load(LPSTREAM stream) {
     return stream != nullptr ? S_OK : E_POINTER;
 }
 
-HRESULT ControlObject::Save(LPSTREAM stream, BOOL) {
+HRESULT KvNewTavrixControl::Save(LPSTREAM stream, BOOL) {
     return stream != nullptr ? S_OK : E_POINTER;
 }
 
-HRESULT ControlObject::GetSizeMax(ULARGE_INTEGER* size) {
+HRESULT KvNewTavrixControl::GetSizeMax(ULARGE_INTEGER* size) {
     if (size == nullptr) {
         return E_POINTER;
     }
@@ -34,53 +34,53 @@ HRESULT ControlObject::GetSizeMax(ULARGE_INTEGER* size) {
     return S_OK;
 }
 
-HRESULT ControlObject::InitNew() {
+HRESULT KvNewTavrixControl::InitNew() {
     return S_OK;
 }
 
-HRESULT ControlObject::InitNew(IStorage* storage) {
+HRESULT KvNewTavrixControl::InitNew(IStorage* storage) {
     return storage != nullptr ? S_OK : E_POINTER;
 }
 
-HRESULT ControlObject::Load(IStorage* storage) {
+HRESULT KvNewTavrixControl::Load(IStorage* storage) {
     return storage != nullptr ? S_OK : E_POINTER;
 }
 
-HRESULT ControlObject::Save(IStorage* storage, BOOL) {
+HRESULT KvNewTavrixControl::Save(IStorage* storage, BOOL) {
     return storage != nullptr ? S_OK : E_POINTER;
 }
 
-HRESULT ControlObject::SaveCompleted(IStorage*) {
+HRESULT KvNewTavrixControl::SaveCompleted(IStorage*) {
     return S_OK;
 }
 
-HRESULT ControlObject::HandsOffStorage() {
+HRESULT KvNewTavrixControl::HandsOffStorage() {
     return S_OK;
 }
 
-HRESULT ControlObject::Load(IPropertyBag* bag, IErrorLog*) {
+HRESULT KvNewTavrixControl::Load(IPropertyBag* bag, IErrorLog*) {
     return bag != nullptr ? S_OK : E_POINTER;
 }
 
-HRESULT ControlObject::Save(IPropertyBag* bag, BOOL, BOOL) {
+HRESULT KvNewTavrixControl::Save(IPropertyBag* bag, BOOL, BOOL) {
     return bag != nullptr ? S_OK : E_POINTER;
 }
 
-HRESULT ControlObject::GetDisplayString(DISPID, BSTR* text) {
+HRESULT KvNewTavrixControl::GetDisplayString(DISPID, BSTR* text) {
     if (text != nullptr) {
         *text = nullptr;
     }
     return E_NOTIMPL;
 }
 
-HRESULT ControlObject::MapPropertyToPage(DISPID, CLSID* page) {
+HRESULT KvNewTavrixControl::MapPropertyToPage(DISPID, CLSID* page) {
     if (page != nullptr) {
         *page = CLSID_NULL;
     }
     return PERPROP_E_NOPAGEAVAILABLE;
 }
 
-HRESULT ControlObject::GetPredefinedStrings(DISPID, CALPOLESTR* strings, CADWORD* cookies) {
+HRESULT KvNewTavrixControl::GetPredefinedStrings(DISPID, CALPOLESTR* strings, CADWORD* cookies) {
     if (strings != nullptr) {
         *strings = {};
     }
@@ -90,11 +90,11 @@ HRESULT ControlObject::GetPredefinedStrings(DISPID, CALPOLESTR* strings, CADWORD
     return E_NOTIMPL;
 }
 
-HRESULT ControlObject::GetPredefinedValue(DISPID, DWORD, VARIANT*) {
+HRESULT KvNewTavrixControl::GetPredefinedValue(DISPID, DWORD, VARIANT*) {
     return E_NOTIMPL;
 }
 
-HRESULT ControlObject::GetPages(CAUUID* pages) {
+HRESULT KvNewTavrixControl::GetPages(CAUUID* pages) {
     if (pages == nullptr) {
         return E_POINTER;
     }
@@ -103,7 +103,7 @@ HRESULT ControlObject::GetPages(CAUUID* pages) {
     return S_OK;
 }
 
-HRESULT ControlObject::QuickActivate(QACONTAINER* container, QACONTROL* control) {
+HRESULT KvNewTavrixControl::QuickActivate(QACONTAINER* container, QACONTROL* control) {
     if (container == nullptr || control == nullptr) {
         return E_POINTER;
     }
@@ -121,11 +121,11 @@ HRESULT ControlObject::QuickActivate(QACONTAINER* container, QACONTROL* control)
     return S_OK;
 }
 
-HRESULT ControlObject::SetContentExtent(LPSIZEL size) {
+HRESULT KvNewTavrixControl::SetContentExtent(LPSIZEL size) {
     return SetExtent(DVASPECT_CONTENT, size);
 }
 
-HRESULT ControlObject::GetContentExtent(LPSIZEL size) {
+HRESULT KvNewTavrixControl::GetContentExtent(LPSIZEL size) {
     return GetExtent(DVASPECT_CONTENT, size);
 }
 

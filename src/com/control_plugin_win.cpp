@@ -8,35 +8,35 @@
 
 namespace kvt::com {
 
-HRESULT ControlObject::InitPlugin(IUnknown* service, LONG reserved) {
+HRESULT KvNewTavrixControl::InitPlugin(IUnknown* service, LONG reserved) {
     return ComCall([&] { return facade_->InitPlugin(HostServiceObject(service), reserved); });
 }
 
-HRESULT ControlObject::ClosePlugin() {
+HRESULT KvNewTavrixControl::ClosePlugin() {
     return ComCall([&] { return facade_->ClosePlugin(); });
 }
 
-HRESULT ControlObject::Reserved3() {
+HRESULT KvNewTavrixControl::Reserved3() {
     return ComCall([&] { return facade_->Reserved3(); });
 }
 
-HRESULT ControlObject::ShowPlugin() {
+HRESULT KvNewTavrixControl::ShowPlugin() {
     return ComCall([&] { return facade_->ShowPlugin(); });
 }
 
-HRESULT ControlObject::HidePlugin() {
+HRESULT KvNewTavrixControl::HidePlugin() {
     return ComCall([&] { return facade_->HidePlugin(); });
 }
 
-HRESULT ControlObject::Reserved6() {
+HRESULT KvNewTavrixControl::Reserved6() {
     return ComCall([&] { return facade_->Reserved6(); });
 }
 
-HRESULT ControlObject::Reserved7(LONG value) {
+HRESULT KvNewTavrixControl::Reserved7(LONG value) {
     return ComCall([&] { return facade_->Reserved7(value); });
 }
 
-HRESULT ControlObject::QueryStockFlag(LONG value, StockInfoRec, VARIANT_BOOL* flag) {
+HRESULT KvNewTavrixControl::QueryStockFlag(LONG value, StockInfoRec, VARIANT_BOOL* flag) {
     if (flag == nullptr) {
         return E_POINTER;
     }
@@ -48,7 +48,7 @@ HRESULT ControlObject::QueryStockFlag(LONG value, StockInfoRec, VARIANT_BOOL* fl
     });
 }
 
-HRESULT ControlObject::QueryCount(LONG* count) {
+HRESULT KvNewTavrixControl::QueryCount(LONG* count) {
     if (count == nullptr) {
         return E_POINTER;
     }
@@ -60,21 +60,21 @@ HRESULT ControlObject::QueryCount(LONG* count) {
     });
 }
 
-HRESULT ControlObject::Reserved10(LONG a, LONG b, LONG c) {
+HRESULT KvNewTavrixControl::Reserved10(LONG a, LONG b, LONG c) {
     return ComCall([&] { return facade_->Reserved10(a, b, c); });
 }
 
-HRESULT ControlObject::Reserved11() {
+HRESULT KvNewTavrixControl::Reserved11() {
     return ComCall([&] { return facade_->Reserved11(); });
 }
 
-HRESULT ControlObject::Reserved12(LONG a, LONG b, LONG c) {
+HRESULT KvNewTavrixControl::Reserved12(LONG a, LONG b, LONG c) {
     return ComCall([&] { return facade_->Reserved12(a, b, c); });
 }
 
 // The record is an out argument: whatever its text fields held on the way in is not the
 // control's to free, so they are only set to the empty text.
-HRESULT ControlObject::GetStockInfo(StockInfoRec* stock, LONG value) {
+HRESULT KvNewTavrixControl::GetStockInfo(StockInfoRec* stock, LONG value) {
     if (stock == nullptr) {
         return E_POINTER;
     }
@@ -89,7 +89,7 @@ HRESULT ControlObject::GetStockInfo(StockInfoRec* stock, LONG value) {
     });
 }
 
-HRESULT ControlObject::Reserved14(LONG a, LONG b, VARIANT value) {
+HRESULT KvNewTavrixControl::Reserved14(LONG a, LONG b, VARIANT value) {
     return ComCall([&] {
         Variant readable;
         try {
@@ -101,7 +101,7 @@ HRESULT ControlObject::Reserved14(LONG a, LONG b, VARIANT value) {
     });
 }
 
-HRESULT ControlObject::QueryObjects(IUnknown** first, IUnknown** second) {
+HRESULT KvNewTavrixControl::QueryObjects(IUnknown** first, IUnknown** second) {
     return ComCall([&] {
         Variant first_value;
         Variant second_value;
@@ -116,7 +116,7 @@ HRESULT ControlObject::QueryObjects(IUnknown** first, IUnknown** second) {
     });
 }
 
-HRESULT ControlObject::ExecCommand(BSTR command, BSTR* reply) {
+HRESULT KvNewTavrixControl::ExecCommand(BSTR command, BSTR* reply) {
     if (reply == nullptr) {
         return E_POINTER;
     }

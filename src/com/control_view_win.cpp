@@ -4,9 +4,9 @@
 
 namespace kvt::com {
 
-HRESULT ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc,
-                            LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
-                            ULONG_PTR) {
+HRESULT KvNewTavrixControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc,
+                                 LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
+                                 ULONG_PTR) {
     if (aspect != DVASPECT_CONTENT) {
         return DV_E_DVASPECT;
     }
@@ -18,7 +18,8 @@ HRESULT ControlObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC
     return S_OK;
 }
 
-HRESULT ControlObject::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** palette) {
+HRESULT KvNewTavrixControl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC,
+                                        LOGPALETTE** palette) {
     if (palette == nullptr) {
         return E_POINTER;
     }
@@ -26,25 +27,25 @@ HRESULT ControlObject::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOG
     return S_FALSE;
 }
 
-HRESULT ControlObject::Freeze(DWORD, LONG, void*, DWORD* freeze) {
+HRESULT KvNewTavrixControl::Freeze(DWORD, LONG, void*, DWORD* freeze) {
     if (freeze != nullptr) {
         *freeze = 0;
     }
     return E_NOTIMPL;
 }
 
-HRESULT ControlObject::Unfreeze(DWORD) {
+HRESULT KvNewTavrixControl::Unfreeze(DWORD) {
     return E_NOTIMPL;
 }
 
-HRESULT ControlObject::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) {
+HRESULT KvNewTavrixControl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) {
     view_advise_ = sink;
     view_advise_aspects_ = aspects;
     view_advise_flags_ = flags;
     return S_OK;
 }
 
-HRESULT ControlObject::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) {
+HRESULT KvNewTavrixControl::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) {
     if (aspects != nullptr) {
         *aspects = view_advise_aspects_;
     }
@@ -57,49 +58,49 @@ HRESULT ControlObject::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sin
     return S_OK;
 }
 
-HRESULT ControlObject::GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) {
+HRESULT KvNewTavrixControl::GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) {
     return GetExtent(aspect, size);
 }
 
-HRESULT ControlObject::GetData(FORMATETC*, STGMEDIUM*) {
+HRESULT KvNewTavrixControl::GetData(FORMATETC*, STGMEDIUM*) {
     return DV_E_FORMATETC;
 }
 
-HRESULT ControlObject::GetDataHere(FORMATETC*, STGMEDIUM*) {
+HRESULT KvNewTavrixControl::GetDataHere(FORMATETC*, STGMEDIUM*) {
     return DV_E_FORMATETC;
 }
 
-HRESULT ControlObject::QueryGetData(FORMATETC*) {
+HRESULT KvNewTavrixControl::QueryGetData(FORMATETC*) {
     return DV_E_FORMATETC;
 }
 
-HRESULT ControlObject::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) {
+HRESULT KvNewTavrixControl::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) {
     if (out != nullptr) {
         out->ptd = nullptr;
     }
     return E_NOTIMPL;
 }
 
-HRESULT ControlObject::SetData(FORMATETC*, STGMEDIUM*, BOOL) {
+HRESULT KvNewTavrixControl::SetData(FORMATETC*, STGMEDIUM*, BOOL) {
     return E_NOTIMPL;
 }
 
-HRESULT ControlObject::EnumFormatEtc(DWORD, IEnumFORMATETC** formats) {
+HRESULT KvNewTavrixControl::EnumFormatEtc(DWORD, IEnumFORMATETC** formats) {
     if (formats != nullptr) {
         *formats = nullptr;
     }
     return E_NOTIMPL;
 }
 
-HRESULT ControlObject::DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) {
+HRESULT KvNewTavrixControl::DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) {
     return OLE_E_ADVISENOTSUPPORTED;
 }
 
-HRESULT ControlObject::DUnadvise(DWORD) {
+HRESULT KvNewTavrixControl::DUnadvise(DWORD) {
     return OLE_E_ADVISENOTSUPPORTED;
 }
 
-HRESULT ControlObject::EnumDAdvise(IEnumSTATDATA** advise) {
+HRESULT KvNewTavrixControl::EnumDAdvise(IEnumSTATDATA** advise) {
     if (advise != nullptr) {
         *advise = nullptr;
     }
