@@ -9,6 +9,7 @@
 #include <objsafe.h>
 #include <ocidl.h>
 #include <ole2.h>
+#include <olectl.h>
 
 #include <string>
 
@@ -159,6 +160,9 @@ void CheckServerExports(Checks& checks, const ComPtr<IUnknown>& control, HMODULE
     ComPtr<IUnknown> aggregated;
     checks.Equal(factory->CreateInstance(control.Get(), IID_IUnknown, aggregated.OutVoid()),
                  CLASS_E_NOAGGREGATION, "the control cannot be aggregated");
+    ComPtr<IUnknown> not_a_factory;
+    checks.Equal(ClassObject(dll, CLSID_KvNewTavrix, IID_IDispatch, not_a_factory.OutVoid()),
+                 E_NOINTERFACE, "the factory answers only IClassFactory");
 }
 
 void CheckControlInterfaces(Checks& checks, const ComPtr<IUnknown>& control) {
@@ -215,6 +219,18 @@ void CheckControlInterfaces(Checks& checks, const ComPtr<IUnknown>& control) {
                     control.As<IViewObject2>() && control.As<IOleControl>() &&
                     control.As<IConnectionPointContainer>() && control.As<IKvNewTavrix>(),
                 "the standard control interfaces answer");
+
+    QACONTAINER container{};
+    container.cbSize = sizeof(container);
+    QACONTROL answer{};
+    answer.cbSize = sizeof(answer);
+    checks.That(control.As<IQuickActivate>()->QuickActivate(&container, &answer) == S_OK &&
+                    answer.dwMiscStatus == 205201,
+                "IQuickActivate answers the misc status");
+    ComPtr<IConnectionPoint> point;
+    checks.Equal(
+        control.As<IConnectionPointContainer>()->FindConnectionPoint(IID_IDispatch, point.Out()),
+        CONNECT_E_NOCONNECTION, "the control has no event interface");
 }
 
 ComPtr<browser::BrowserSite> EmbedInPlace(Checks& checks, const ComPtr<IUnknown>& control,
