@@ -1,5 +1,7 @@
 // IDvPlugin of the control object: arguments marshalled into the core's plug-in facade,
 // results and errors back through the one COM error barrier.
+#include <cstddef>
+
 #include "com/bstr_win.h"
 #include "com/com_error_win.h"
 #include "com/control_object_win.h"
@@ -7,6 +9,13 @@
 #include "com/variant_win.h"
 
 namespace kvt::com {
+
+// The host's record as a 32-bit host lays it out.
+static_assert(sizeof(void*) != 4 ||
+                  (sizeof(StockInfoRec) == 38 && offsetof(StockInfoRec, Text8) == 8 &&
+                   offsetof(StockInfoRec, Text12) == 12 && offsetof(StockInfoRec, Text28) == 28 &&
+                   offsetof(StockInfoRec, Text34) == 34),
+              "StockInfoRec must be 38 packed bytes with its texts at 8, 12, 28 and 34");
 
 HRESULT KvNewTavrixControl::InitPlugin(IUnknown* service, LONG reserved) {
     return ComCall([&] { return facade_->InitPlugin(HostServiceObject(service), reserved); });
