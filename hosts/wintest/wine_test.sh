@@ -126,6 +126,12 @@ case $step in
       "$WINE" "$wintest" 2>/dev/null | tr -d '\r'
     [ "${PIPESTATUS[0]}" -eq 0 ] || fail "the test host reports failed checks"
     echo "test host ran in $(( $(date +%s) - start )) s"
+    agent_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings\User Agent\Post Platform'
+    if wine_quiet reg query "$agent_key" /v 'KvNewTavrixWB/1.0' | grep -q REG_SZ; then
+      ok "the browser's user-agent token is registered for the current user"
+    else
+      fail "the browser's user-agent token is registered for the current user"
+    fi
     unregister || fail "unregistration"
     wineserver -w
     ;;
