@@ -57,7 +57,8 @@ target_include_directories(kvt_com_interfaces PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(kvt_com_interfaces PUBLIC ole32 oleaut32 uuid PRIVATE kvt_warnings)
 
 # COM helpers shared by the server, the browser and the windows back ends.
-add_library(kvt_com_support STATIC com_error_win.cpp late_binding_win.cpp variant_win.cpp)
+add_library(kvt_com_support STATIC com_error_win.cpp late_binding_win.cpp message_loop_win.cpp
+  variant_win.cpp)
 target_link_libraries(kvt_com_support PUBLIC kvt_com_interfaces kvt_control PRIVATE kvt_warnings)
 
 add_library(kvnewtavrixproj SHARED

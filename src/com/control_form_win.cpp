@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 #include "base/format.h"
+#include "com/message_loop_win.h"
 #include "com/server_state_win.h"
 
 namespace kvt::com {
@@ -48,18 +49,6 @@ HWND ParkingWindow() {
 }
 
 }  // namespace
-
-void ProcessPendingMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
 
 ControlFormWindow::ControlFormWindow() {
     RegisterClassOnce(kFormClass, WindowProc);

@@ -49,7 +49,4 @@ class ControlFormWindow final : public control::ControlForm {
     std::function<void(int, int)> resize_handler_;
 };
 
-// Lets the thread process every pending window message.
-void ProcessPendingMessages();
-
 }  // namespace kvt::com

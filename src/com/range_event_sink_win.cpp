@@ -64,8 +64,8 @@ HRESULT RangeEventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
     return E_NOTIMPL;
 }
 
-// Every dispatch id is answered with success; a failing change handler stays inside the
-// control (the core keeps it), so nothing unwinds into the host's event call.
+// Every dispatch id is answered with success. The core's dispatcher never raises; the
+// result of a failing change handler is not the host's business and is dropped here.
 HRESULT RangeEventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT*,
                                EXCEPINFO*, UINT*) {
     try {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "com/message_loop_win.h"
 #include "windows/load_progress.h"
 #include "windows/progress_bar.h"
 #include "windows/window_region.h"
@@ -257,15 +258,7 @@ std::unique_ptr<ProgressWindow> Win32ProgressPlatform::CreateProgressWindow() {
 }
 
 void Win32ProgressPlatform::ProcessMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    com::ProcessPendingMessages();
 }
 
 void Win32ProgressPlatform::Pause(std::chrono::milliseconds duration) {
