@@ -1,0 +1,106 @@
+#include "script_object_win.h"
+
+#include <cwctype>
+
+namespace kvt::wintest {
+
+namespace {
+
+bool SameName(const std::wstring& a, const wchar_t* b) {
+    std::size_t i = 0;
+    for (; i < a.size() && b[i] != L'\0'; ++i) {
+        if (std::towlower(a[i]) != std::towlower(b[i])) {
+            return false;
+        }
+    }
+    return i == a.size() && b[i] == L'\0';
+}
+
+}  // namespace
+
+HRESULT ScriptObject::QueryInterface(REFIID iid, void** out) {
+    if (out == nullptr) {
+        return E_POINTER;
+    }
+    auto* self = static_cast<IDispatch*>(this);
+    if (Answer(iid, IID_IUnknown, self, out) || Answer(iid, IID_IDispatch, self, out)) {
+        return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT ScriptObject::GetTypeInfoCount(UINT* count) {
+    if (count != nullptr) {
+        *count = 0;
+    }
+    return S_OK;
+}
+
+HRESULT ScriptObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+    if (info != nullptr) {
+        *info = nullptr;
+    }
+    return E_NOTIMPL;
+}
+
+HRESULT ScriptObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (names == nullptr || ids == nullptr || count == 0) {
+        return E_INVALIDARG;
+    }
+    for (UINT i = 0; i < count; ++i) {
+        ids[i] = DISPID_UNKNOWN;
+    }
+    for (std::size_t m = 0; m < members_.size(); ++m) {
+        if (SameName(members_[m], names[0])) {
+            ids[0] = static_cast<DISPID>(m + 1);
+            return S_OK;
+        }
+    }
+    return DISP_E_UNKNOWNNAME;
+}
+
+HRESULT ScriptObject::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT* result,
+                             EXCEPINFO*, UINT*) {
+    if (id < 1 || static_cast<std::size_t>(id) > members_.size()) {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    std::vector<VARIANT*> arguments;
+    if (parameters != nullptr) {
+        for (UINT i = parameters->cArgs; i > 0; --i) {
+            arguments.push_back(&parameters->rgvarg[i - 1]);
+        }
+    }
+    VARIANT ignored;
+    VariantInit(&ignored);
+    VARIANT& out = result != nullptr ? *result : ignored;
+    VariantInit(&out);
+    const HRESULT hr = Member(members_[static_cast<std::size_t>(id - 1)], arguments, out);
+    VariantClear(&ignored);
+    return hr;
+}
+
+void SetText(VARIANT& result, const std::wstring& text) {
+    V_VT(&result) = VT_BSTR;
+    V_BSTR(&result) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+}
+
+void SetInteger(VARIANT& result, LONG value) {
+    V_VT(&result) = VT_I4;
+    V_I4(&result) = value;
+}
+
+void SetBoolean(VARIANT& result, bool value) {
+    V_VT(&result) = VT_BOOL;
+    V_BOOL(&result) = value ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+void SetObject(VARIANT& result, IDispatch* object) {
+    V_VT(&result) = VT_DISPATCH;
+    V_DISPATCH(&result) = object;
+    if (object != nullptr) {
+        object->AddRef();
+    }
+}
+
+}  // namespace kvt::wintest

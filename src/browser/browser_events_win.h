@@ -1,0 +1,31 @@
+#pragma once
+// The DWebBrowserEvents2 sink of an embedded WebBrowser: turns the engine's event calls
+// into calls of the core's BrowserEvents. A failure of a handler never reaches the engine.
+
+#include <windows.h>
+
+#include <oaidl.h>
+
+#include <memory>
+
+#include "browser/browser_port.h"
+#include "com/com_object_win.h"
+
+namespace kvt::browser {
+
+class BrowserEventSink final : public com::ComObjectBase<IDispatch> {
+  public:
+    void SetEvents(std::weak_ptr<BrowserEvents> events) { events_ = std::move(events); }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters,
+                                     VARIANT*, EXCEPINFO*, UINT*) override;
+
+  private:
+    std::weak_ptr<BrowserEvents> events_;
+};
+
+}  // namespace kvt::browser

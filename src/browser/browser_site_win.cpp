@@ -1,0 +1,276 @@
+#include "browser/browser_site_win.h"
+
+#include "browser/web_browser_win.h"
+
+namespace kvt::browser {
+
+namespace {
+
+constexpr DISPID kAmbientDownloadControl = -5512;  // DISPID_AMBIENT_DLCONTROL
+
+}  // namespace
+
+HRESULT BrowserSite::QueryInterface(REFIID iid, void** out) {
+    if (out == nullptr) {
+        return E_POINTER;
+    }
+    auto* client_site = static_cast<IOleClientSite*>(this);
+    if (Answer(iid, IID_IUnknown, client_site, out) ||
+        Answer(iid, IID_IOleClientSite, client_site, out) ||
+        Answer(iid, IID_IOleWindow, static_cast<IOleInPlaceSite*>(this), out) ||
+        Answer(iid, IID_IOleInPlaceSite, static_cast<IOleInPlaceSite*>(this), out) ||
+        Answer(iid, IID_IOleInPlaceUIWindow, static_cast<IOleInPlaceFrame*>(this), out) ||
+        Answer(iid, IID_IOleInPlaceFrame, static_cast<IOleInPlaceFrame*>(this), out) ||
+        Answer(iid, IID_IDocHostUIHandler, static_cast<IDocHostUIHandler*>(this), out) ||
+        Answer(iid, IID_IDispatch, static_cast<IDispatch*>(this), out)) {
+        return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT BrowserSite::SaveObject() {
+    return E_NOTIMPL;
+}
+
+HRESULT BrowserSite::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
+    if (moniker != nullptr) {
+        *moniker = nullptr;
+    }
+    return E_NOTIMPL;
+}
+
+HRESULT BrowserSite::GetContainer(IOleContainer** container) {
+    if (container != nullptr) {
+        *container = nullptr;
+    }
+    return E_NOINTERFACE;
+}
+
+HRESULT BrowserSite::ShowObject() {
+    return S_OK;
+}
+
+HRESULT BrowserSite::OnShowWindow(BOOL) {
+    return S_OK;
+}
+
+HRESULT BrowserSite::RequestNewObjectLayout() {
+    return E_NOTIMPL;
+}
+
+HRESULT BrowserSite::GetWindow(HWND* window) {
+    if (window == nullptr) {
+        return E_POINTER;
+    }
+    *window = window_;
+    return S_OK;
+}
+
+HRESULT BrowserSite::ContextSensitiveHelp(BOOL) {
+    return E_NOTIMPL;
+}
+
+HRESULT BrowserSite::CanInPlaceActivate() {
+    return S_OK;
+}
+
+HRESULT BrowserSite::OnInPlaceActivate() {
+    return S_OK;
+}
+
+HRESULT BrowserSite::OnUIActivate() {
+    return S_OK;
+}
+
+HRESULT BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
+                                      LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
+    if (frame == nullptr || document == nullptr || position == nullptr || clip == nullptr ||
+        info == nullptr) {
+        return E_POINTER;
+    }
+    *frame = static_cast<IOleInPlaceFrame*>(this);
+    AddRef();
+    *document = nullptr;
+    GetClientRect(window_, position);
+    *clip = *position;
+    info->fMDIApp = FALSE;
+    info->hwndFrame = window_;
+    info->haccel = nullptr;
+    info->cAccelEntries = 0;
+    return S_OK;
+}
+
+HRESULT BrowserSite::Scroll(SIZE) {
+    return E_NOTIMPL;
+}
+
+HRESULT BrowserSite::OnUIDeactivate(BOOL) {
+    return S_OK;
+}
+
+HRESULT BrowserSite::OnInPlaceDeactivate() {
+    return S_OK;
+}
+
+HRESULT BrowserSite::DiscardUndoState() {
+    return S_OK;
+}
+
+HRESULT BrowserSite::DeactivateAndUndo() {
+    return S_OK;
+}
+
+HRESULT BrowserSite::OnPosRectChange(LPCRECT) {
+    return S_OK;
+}
+
+HRESULT BrowserSite::GetBorder(LPRECT) {
+    return INPLACE_E_NOTOOLSPACE;
+}
+
+HRESULT BrowserSite::RequestBorderSpace(LPCBORDERWIDTHS) {
+    return INPLACE_E_NOTOOLSPACE;
+}
+
+HRESULT BrowserSite::SetBorderSpace(LPCBORDERWIDTHS) {
+    return S_OK;
+}
+
+HRESULT BrowserSite::SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) {
+    return S_OK;
+}
+
+HRESULT BrowserSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) {
+    return S_OK;
+}
+
+HRESULT BrowserSite::SetMenu(HMENU, HOLEMENU, HWND) {
+    return S_OK;
+}
+
+HRESULT BrowserSite::RemoveMenus(HMENU) {
+    return S_OK;
+}
+
+HRESULT BrowserSite::SetStatusText(LPCOLESTR) {
+    return S_OK;
+}
+
+HRESULT BrowserSite::EnableModeless(BOOL) {
+    return S_OK;
+}
+
+HRESULT BrowserSite::TranslateAccelerator(LPMSG, WORD) {
+    return S_FALSE;
+}
+
+HRESULT BrowserSite::ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) {
+    return S_FALSE;  // the engine's own menu
+}
+
+HRESULT BrowserSite::GetHostInfo(DOCHOSTUIINFO* info) {
+    if (info == nullptr) {
+        return E_POINTER;
+    }
+    info->cbSize = sizeof(DOCHOSTUIINFO);
+    info->dwFlags = DOCHOSTUIFLAG_NO3DBORDER;
+    info->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
+    return S_OK;
+}
+
+HRESULT BrowserSite::ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
+                            IOleInPlaceUIWindow*) {
+    return S_FALSE;
+}
+
+HRESULT BrowserSite::HideUI() {
+    return S_OK;
+}
+
+HRESULT BrowserSite::UpdateUI() {
+    return S_OK;
+}
+
+HRESULT BrowserSite::OnDocWindowActivate(BOOL) {
+    return S_OK;
+}
+
+HRESULT BrowserSite::OnFrameWindowActivate(BOOL) {
+    return S_OK;
+}
+
+HRESULT BrowserSite::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) {
+    return S_OK;
+}
+
+HRESULT BrowserSite::TranslateAccelerator(LPMSG, const GUID*, DWORD) {
+    return S_FALSE;
+}
+
+HRESULT BrowserSite::GetOptionKeyPath(LPOLESTR* key, DWORD) {
+    if (key != nullptr) {
+        *key = nullptr;
+    }
+    return S_FALSE;
+}
+
+HRESULT BrowserSite::GetDropTarget(IDropTarget*, IDropTarget** target) {
+    if (target != nullptr) {
+        *target = nullptr;
+    }
+    return E_NOTIMPL;
+}
+
+HRESULT BrowserSite::GetExternal(IDispatch** external) {
+    if (external != nullptr) {
+        *external = nullptr;
+    }
+    return S_FALSE;
+}
+
+HRESULT BrowserSite::TranslateUrl(DWORD, LPWSTR, LPWSTR* translated) {
+    if (translated != nullptr) {
+        *translated = nullptr;
+    }
+    return S_FALSE;
+}
+
+HRESULT BrowserSite::FilterDataObject(IDataObject*, IDataObject** filtered) {
+    if (filtered != nullptr) {
+        *filtered = nullptr;
+    }
+    return S_FALSE;
+}
+
+HRESULT BrowserSite::GetTypeInfoCount(UINT* count) {
+    if (count == nullptr) {
+        return E_POINTER;
+    }
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT BrowserSite::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+    if (info != nullptr) {
+        *info = nullptr;
+    }
+    return E_NOTIMPL;
+}
+
+HRESULT BrowserSite::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
+    return E_NOTIMPL;
+}
+
+HRESULT BrowserSite::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                            UINT*) {
+    if (id != kAmbientDownloadControl || result == nullptr) {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    VariantInit(result);
+    V_VT(result) = VT_I4;
+    V_I4(result) = kDownloadControl;
+    return S_OK;
+}
+
+}  // namespace kvt::browser

@@ -1,0 +1,19 @@
+#include "com/message_loop_win.h"
+
+#include <windows.h>
+
+namespace kvt::com {
+
+void ProcessPendingMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+}  // namespace kvt::com
