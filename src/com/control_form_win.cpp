@@ -4,6 +4,7 @@
 #include "base/format.h"
 #include "com/message_loop_win.h"
 #include "com/server_state_win.h"
+#include "windows/window_class_win.h"
 
 namespace kvt::com {
 
@@ -15,19 +16,8 @@ constexpr wchar_t kParkingClass[] = L"KvNewTavrixParking";
 HWND g_application_owner = nullptr;
 
 void RegisterClassOnce(const wchar_t* name, WNDPROC procedure) {
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof(existing);
-    if (GetClassInfoExW(ServerState::Module(), name, &existing)) {
-        return;
-    }
-    WNDCLASSEXW window_class{};
-    window_class.cbSize = sizeof(window_class);
-    window_class.lpfnWndProc = procedure;
-    window_class.hInstance = ServerState::Module();
-    window_class.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    window_class.lpszClassName = name;
-    if (RegisterClassExW(&window_class) == 0) {
+    if (!windows::RegisterWindowClassOnce(ServerState::Module(), name, procedure,
+                                          {nullptr, GetSysColorBrush(COLOR_BTNFACE)})) {
         throw Exception(Format("The control's window class could not be registered (error %lu)",
                                GetLastError()));
     }
@@ -63,26 +53,21 @@ ControlFormWindow::ControlFormWindow() {
 
 ControlFormWindow::~ControlFormWindow() {
     if (window_ != nullptr) {
-        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        windows::ReleaseWindowObject(window_);
         DestroyWindow(window_);
     }
 }
 
 LRESULT CALLBACK ControlFormWindow::WindowProc(HWND window, UINT message, WPARAM wparam,
                                                LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<ControlFormWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* const self = windows::WindowObject<ControlFormWindow>(window, message, lparam);
     if (self != nullptr && message == WM_SIZE) {
         self->Resized(LOWORD(lparam), HIWORD(lparam));
         return 0;
     }
     if (self != nullptr && message == WM_NCDESTROY) {
         // Taken along by a container window that went first.
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        windows::ReleaseWindowObject(window);
         self->window_ = nullptr;
     }
     return DefWindowProcW(window, message, wparam, lparam);

@@ -6,6 +6,7 @@
 #include "browser/web_browser_win.h"
 #include "com/variant_win.h"
 #include "windows/popup.h"
+#include "windows/window_class_win.h"
 
 namespace kvt::windows {
 
@@ -30,7 +31,9 @@ class Win32Popup final : public PopupWindow,
     Win32Popup(HMODULE module, int icon_id, HWND owner, std::function<void()> on_destroyed,
                std::shared_ptr<PopupFactory> factory)
         : on_destroyed_(std::move(on_destroyed)), factory_(std::move(factory)), owner_(owner) {
-        RegisterClassOnce(module, icon_id);
+        RegisterWindowClassOnce(
+            module, kPopupClass, WindowProc,
+            {LoadIconW(module, MAKEINTRESOURCEW(icon_id)), GetSysColorBrush(COLOR_BTNFACE)});
         window_ = CreateWindowExW(0, kPopupClass, L"", WS_OVERLAPPEDWINDOW & ~WS_MINIMIZEBOX,
                                   CW_USEDEFAULT, CW_USEDEFAULT, kPopupWidth, kPopupHeight, owner,
                                   nullptr, module, this);
@@ -44,7 +47,7 @@ class Win32Popup final : public PopupWindow,
     ~Win32Popup() override {
         browser_.reset();
         if (IsWindow(window_)) {
-            SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+            ReleaseWindowObject(window_);
             DestroyWindow(window_);
         }
     }
@@ -103,30 +106,8 @@ class Win32Popup final : public PopupWindow,
     control::CallResult CommandStateChange(std::int32_t, bool) override { return {}; }
 
   private:
-    static void RegisterClassOnce(HMODULE module, int icon_id) {
-        WNDCLASSEXW existing{};
-        existing.cbSize = sizeof(existing);
-        if (GetClassInfoExW(module, kPopupClass, &existing)) {
-            return;
-        }
-        WNDCLASSEXW window_class{};
-        window_class.cbSize = sizeof(window_class);
-        window_class.lpfnWndProc = WindowProc;
-        window_class.hInstance = module;
-        window_class.hIcon = LoadIconW(module, MAKEINTRESOURCEW(icon_id));
-        window_class.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        window_class.lpszClassName = kPopupClass;
-        RegisterClassExW(&window_class);
-    }
-
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-        if (message == WM_NCCREATE) {
-            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-            SetWindowLongPtrW(window, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<Win32Popup*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        auto* const self = WindowObject<Win32Popup>(window, message, lparam);
         if (self != nullptr) {
             switch (message) {
                 case WM_TIMER:

@@ -6,6 +6,7 @@
 #include "com/message_loop_win.h"
 #include "windows/load_progress.h"
 #include "windows/progress_bar.h"
+#include "windows/window_class_win.h"
 #include "windows/window_region.h"
 
 namespace kvt::windows {
@@ -59,7 +60,7 @@ class Win32ProgressWindow final : public ProgressWindow {
         if (bitmap_ == nullptr) {
             throw Exception("The progress window's bitmap is missing");
         }
-        RegisterClassOnce(module);
+        RegisterWindowClassOnce(module, kProgressClass, WindowProc);
         try {
             Window();
         } catch (...) {
@@ -72,7 +73,7 @@ class Win32ProgressWindow final : public ProgressWindow {
 
     ~Win32ProgressWindow() override {
         if (window_ != nullptr) {
-            SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+            ReleaseWindowObject(window_);
             DestroyWindow(window_);
         }
         DeleteObject(bitmap_);
@@ -126,36 +127,15 @@ class Win32ProgressWindow final : public ProgressWindow {
         return window_;
     }
 
-    static void RegisterClassOnce(HMODULE module) {
-        WNDCLASSEXW existing{};
-        existing.cbSize = sizeof(existing);
-        if (GetClassInfoExW(module, kProgressClass, &existing)) {
-            return;
-        }
-        WNDCLASSEXW window_class{};
-        window_class.cbSize = sizeof(window_class);
-        window_class.lpfnWndProc = WindowProc;
-        window_class.hInstance = module;
-        window_class.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        window_class.lpszClassName = kProgressClass;
-        RegisterClassExW(&window_class);
-    }
-
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-        if (message == WM_NCCREATE) {
-            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-            SetWindowLongPtrW(window, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self =
-            reinterpret_cast<Win32ProgressWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        auto* const self = WindowObject<Win32ProgressWindow>(window, message, lparam);
         if (self != nullptr) {
             switch (message) {
                 case WM_PAINT:
                     self->Paint();
                     return 0;
                 case WM_NCDESTROY:
-                    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+                    ReleaseWindowObject(window);
                     self->window_ = nullptr;
                     break;
                 case WM_ERASEBKGND:
