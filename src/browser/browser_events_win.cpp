@@ -20,14 +20,7 @@ const VARIANT* Argument(const DISPPARAMS& parameters, UINT position) {
 // An argument the core cannot read arrives as empty rather than failing the event.
 Variant Value(const DISPPARAMS& parameters, UINT position) {
     const VARIANT* argument = Argument(parameters, position);
-    if (argument == nullptr) {
-        return {};
-    }
-    try {
-        return com::FromVariant(*argument);
-    } catch (...) {
-        return {};
-    }
+    return argument != nullptr ? com::FromVariantOrEmpty(*argument) : Variant();
 }
 
 std::int32_t Integer(const DISPPARAMS& parameters, UINT position) {
@@ -72,37 +65,7 @@ void NewWindow2(BrowserEvents& events, const DISPPARAMS& parameters) {
 
 }  // namespace
 
-HRESULT BrowserEventSink::QueryInterface(REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    auto* dispatch = static_cast<IDispatch*>(this);
-    if (Answer(iid, IID_IUnknown, dispatch, out) || Answer(iid, IID_IDispatch, dispatch, out) ||
-        Answer(iid, DIID_DWebBrowserEvents2, dispatch, out)) {
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-HRESULT BrowserEventSink::GetTypeInfoCount(UINT* count) {
-    if (count == nullptr) {
-        return E_POINTER;
-    }
-    *count = 0;
-    return S_OK;
-}
-
-HRESULT BrowserEventSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info != nullptr) {
-        *info = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-HRESULT BrowserEventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return E_NOTIMPL;
-}
+BrowserEventSink::BrowserEventSink() : EventSinkBase(DIID_DWebBrowserEvents2) {}
 
 HRESULT BrowserEventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT*,
                                  EXCEPINFO*, UINT*) {

@@ -9,18 +9,15 @@
 #include <memory>
 
 #include "browser/browser_port.h"
-#include "com/com_object_win.h"
+#include "com/event_sink_win.h"
 
 namespace kvt::browser {
 
-class BrowserEventSink final : public com::ComObjectBase<IDispatch> {
+class BrowserEventSink final : public com::EventSinkBase {
   public:
+    BrowserEventSink();
     void SetEvents(std::weak_ptr<BrowserEvents> events) { events_ = std::move(events); }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters,
                                      VARIANT*, EXCEPINFO*, UINT*) override;
 

@@ -99,15 +99,7 @@ HRESULT KvNewTavrixControl::GetStockInfo(StockInfoRec* stock, LONG value) {
 }
 
 HRESULT KvNewTavrixControl::Reserved14(LONG a, LONG b, VARIANT value) {
-    return ComCall([&] {
-        Variant readable;
-        try {
-            readable = FromVariant(value);
-        } catch (...) {
-            // The value is not looked at.
-        }
-        return facade_->Reserved14(a, b, readable);
-    });
+    return ComCall([&] { return facade_->Reserved14(a, b, FromVariantOrEmpty(value)); });
 }
 
 HRESULT KvNewTavrixControl::QueryObjects(IUnknown** first, IUnknown** second) {

@@ -9,60 +9,23 @@ namespace kvt::com {
 
 namespace {
 
-Variant Readable(const VARIANT& value) {
-    try {
-        return FromVariant(value);
-    } catch (...) {
-        return {};  // the event's arguments are not looked at
-    }
-}
-
 // Positional arguments turned into first-to-last order, named ones placed after them.
 std::vector<Variant> Arguments(const DISPPARAMS& parameters) {
     std::vector<Variant> arguments;
     const UINT positional = parameters.cArgs - parameters.cNamedArgs;
     for (UINT i = 0; i < positional; ++i) {
-        arguments.push_back(Readable(parameters.rgvarg[parameters.cArgs - 1 - i]));
+        arguments.push_back(FromVariantOrEmpty(parameters.rgvarg[parameters.cArgs - 1 - i]));
     }
     for (UINT i = 0; i < parameters.cNamedArgs; ++i) {
-        arguments.push_back(Readable(parameters.rgvarg[i]));
+        arguments.push_back(FromVariantOrEmpty(parameters.rgvarg[i]));
     }
     return arguments;
 }
 
 }  // namespace
 
-HRESULT RangeEventSink::QueryInterface(REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    auto* dispatch = static_cast<IDispatch*>(this);
-    if (Answer(iid, IID_IUnknown, dispatch, out) || Answer(iid, IID_IDispatch, dispatch, out) ||
-        Answer(iid, DIID_IDvRangesEvents, dispatch, out)) {
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-HRESULT RangeEventSink::GetTypeInfoCount(UINT* count) {
-    if (count == nullptr) {
-        return E_POINTER;
-    }
-    *count = 0;
-    return S_OK;
-}
-
-HRESULT RangeEventSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info != nullptr) {
-        *info = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-HRESULT RangeEventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return E_NOTIMPL;
-}
+RangeEventSink::RangeEventSink(std::shared_ptr<host::RangeEventsDispatch> dispatch)
+    : EventSinkBase(DIID_IDvRangesEvents), dispatch_(std::move(dispatch)) {}
 
 // Every dispatch id is answered with success. The core's dispatcher never raises; the
 // result of a failing change handler is not the host's business and is dropped here.

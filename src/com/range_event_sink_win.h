@@ -9,20 +9,15 @@
 
 #include <memory>
 
-#include "com/com_object_win.h"
+#include "com/event_sink_win.h"
 #include "control/host_ports.h"
 
 namespace kvt::com {
 
-class RangeEventSink final : public ComObjectBase<IDispatch> {
+class RangeEventSink final : public EventSinkBase {
   public:
-    explicit RangeEventSink(std::shared_ptr<host::RangeEventsDispatch> dispatch)
-        : dispatch_(std::move(dispatch)) {}
+    explicit RangeEventSink(std::shared_ptr<host::RangeEventsDispatch> dispatch);
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters,
                                      VARIANT*, EXCEPINFO*, UINT*) override;
 

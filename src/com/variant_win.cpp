@@ -163,6 +163,14 @@ void ToVariant(const Variant& value, VARIANT& out) {
     BadType(static_cast<VARTYPE>(value.Kind()));
 }
 
+Variant FromVariantOrEmpty(const VARIANT& value) {
+    try {
+        return FromVariant(value);
+    } catch (...) {
+        return {};
+    }
+}
+
 ComPtr<IUnknown> ObjectOf(const Variant& value) {
     const auto* object = dynamic_cast<const ComObject*>(value.ToInterface().get());
     return object != nullptr ? object->Object() : ComPtr<IUnknown>();

@@ -45,6 +45,10 @@ class ComVariant {
 // values are read through their reference.
 Variant FromVariant(const VARIANT& value);
 
+// The same for values that are passed on but never looked at: what cannot be read
+// becomes empty.
+Variant FromVariantOrEmpty(const VARIANT& value);
+
 // Writes `value` into `out`, which must be cleared or initialised; the caller owns the
 // result. An 8-bit string becomes a BSTR, a byte array a SAFEARRAY of VT_UI1 from 0.
 void ToVariant(const Variant& value, VARIANT& out);
