@@ -44,10 +44,10 @@ void ChangeConnection::Unadvise(std::uint32_t cookie) {
     }
 }
 
-std::vector<control::CallResult> ChangeConnection::Fire(std::int32_t dispatch_id) {
+std::vector<CallResult> ChangeConnection::Fire(std::int32_t dispatch_id) {
     // A sink may unadvise while it handles the event.
     const auto sinks = sinks_;
-    std::vector<control::CallResult> results;
+    std::vector<CallResult> results;
     for (const auto& [cookie, sink] : sinks) {
         results.push_back(sink->Invoke(dispatch_id, {}));
     }

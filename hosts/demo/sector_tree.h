@@ -50,7 +50,7 @@ class ChangeConnection final : public host::RangeEventsConnection {
     std::uint32_t Advise(std::shared_ptr<host::RangeEventsDispatch> sink) override;
     void Unadvise(std::uint32_t cookie) override;
     // Calls every advised sink; returns their results.
-    std::vector<control::CallResult> Fire(std::int32_t dispatch_id);
+    std::vector<CallResult> Fire(std::int32_t dispatch_id);
     std::size_t SinkCount() const { return sinks_.size(); }
 
   private:
@@ -80,7 +80,7 @@ class SectorTree final : public host::Ranges {
     void SetValid(SectorNode& sector, bool valid);
 
     // The control's (and any other sink's) answers to the most recent change event.
-    const std::vector<control::CallResult>& LastChangeResults() const { return last_results_; }
+    const std::vector<CallResult>& LastChangeResults() const { return last_results_; }
 
   private:
     void Adopt(SectorNode& parent, std::shared_ptr<SectorNode> child);
@@ -88,7 +88,7 @@ class SectorTree final : public host::Ranges {
 
     std::shared_ptr<SectorNode> root_;
     std::shared_ptr<ChangeConnection> connection_;
-    std::vector<control::CallResult> last_results_;
+    std::vector<CallResult> last_results_;
     int next_id_ = 101;
 };
 

@@ -12,9 +12,9 @@
 
 #include "base/errors.h"
 #include "browser/wide_text_qt.h"
-#include "windows/load_progress.h"
-#include "windows/progress_qt.h"
-#include "windows/widget_handles_qt.h"
+#include "ui/load_progress.h"
+#include "ui/progress_qt.h"
+#include "ui/widget_handles_qt.h"
 
 namespace kvt::demo {
 
@@ -48,7 +48,7 @@ void FillItem(QTreeWidgetItem* item, SectorNode& node) {
 }  // namespace
 
 void InstallQtProgressPlatform() {
-    windows::LoadProgress::Shared().SetPlatform(std::make_shared<windows::QtProgressPlatform>());
+    ui::LoadProgress::Shared().SetPlatform(std::make_shared<ui::QtProgressPlatform>());
 }
 
 TerminalWindow::TerminalWindow(const DemoOptions& options)
@@ -66,12 +66,12 @@ TerminalWindow::TerminalWindow(const DemoOptions& options)
         std::make_shared<DemoController>(OpenHostDatabase(database), sectors_, server_address);
     controller_->SetStatusSink(
         [this](const std::u16string& text) { statusBar()->showMessage(ToQString(text)); });
-    controller_->SetMainHandle(static_cast<std::int32_t>(windows::HandleOfWidget(this)));
+    controller_->SetMainHandle(static_cast<std::int32_t>(ui::HandleOfWidget(this)));
     service_ = std::make_shared<DemoService>(controller_);
 
     auto* splitter = new QSplitter(this);
     splitter->addWidget(BuildSectorPanel());
-    form_ = std::make_shared<windows::QtControlForm>(splitter);
+    form_ = std::make_shared<ui::QtControlForm>(splitter);
     splitter->addWidget(form_->Widget());
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({260, 760});
@@ -82,7 +82,7 @@ TerminalWindow::TerminalWindow(const DemoOptions& options)
     resize(1024, 640);
 
     facade_ = std::make_unique<control::PluginFacade>(control::TKvNewTavrix::Create(
-        {form_, form_->Browser(), std::make_shared<windows::QtPopupFactory>()}));
+        {form_, form_->Browser(), std::make_shared<ui::QtPopupFactory>()}));
 }
 
 TerminalWindow::~TerminalWindow() {
@@ -136,7 +136,7 @@ void TerminalWindow::BuildToolBar() {
                    [this] { ShowResult("HidePlugin", facade_->HidePlugin()); });
     const auto history = [this](const char16_t* command) {
         WideString reply;
-        const control::CallResult result = facade_->ExecCommand(command, reply);
+        const CallResult result = facade_->ExecCommand(command, reply);
         if (result.Ok()) {
             statusBar()->showMessage(QStringLiteral("ExecCommand(%1) = \"%2\"")
                                          .arg(ToQString(command), ToQString(reply)));
@@ -180,7 +180,7 @@ void TerminalWindow::OnItemChanged(QTreeWidgetItem* item) {
 }
 
 void TerminalWindow::Edit(const std::function<void()>& edit) {
-    const control::CallResult result = control::Guarded(edit);
+    const CallResult result = Guarded(edit);
     // Refilled after the event handlers are done with the edited node.
     QMetaObject::invokeMethod(
         this, [this] { RefillTree(); }, Qt::QueuedConnection);
@@ -188,7 +188,7 @@ void TerminalWindow::Edit(const std::function<void()>& edit) {
         ShowResult("edit", result);
         return;
     }
-    for (const control::CallResult& answer : sectors_->LastChangeResults()) {
+    for (const CallResult& answer : sectors_->LastChangeResults()) {
         if (!answer.Ok()) {
             ShowResult("range change", answer);
         }
@@ -200,12 +200,12 @@ bool TerminalWindow::StartPlugin() {
         return true;
     }
     started_ = true;
-    const control::CallResult init = facade_->InitPlugin(service_, 0);
+    const CallResult init = facade_->InitPlugin(service_, 0);
     ShowResult("InitPlugin", init);
     if (!init.Ok()) {
         return false;
     }
-    const control::CallResult show = facade_->ShowPlugin();
+    const CallResult show = facade_->ShowPlugin();
     ShowResult("ShowPlugin", show);
     return show.Ok();
 }
@@ -235,7 +235,7 @@ void TerminalWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TerminalWindow::ShowResult(const char* operation, const control::CallResult& result) {
+void TerminalWindow::ShowResult(const char* operation, const CallResult& result) {
     if (result.Ok()) {
         return;
     }

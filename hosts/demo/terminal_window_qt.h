@@ -9,8 +9,8 @@
 #include "control/plugin_facade.h"
 #include "hosts/demo/content_server.h"
 #include "hosts/demo/demo_host.h"
-#include "windows/control_form_qt.h"
-#include "windows/popup_qt.h"
+#include "ui/control_form_qt.h"
+#include "ui/popup_qt.h"
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -48,13 +48,13 @@ class TerminalWindow final : public QMainWindow {
     SectorNode* SelectedNode() const;
     void OnItemChanged(QTreeWidgetItem* item);
     void Edit(const std::function<void()>& edit);
-    void ShowResult(const char* operation, const control::CallResult& result);
+    void ShowResult(const char* operation, const CallResult& result);
 
     std::unique_ptr<ContentServer> server_;
     std::shared_ptr<SectorTree> sectors_;
     std::shared_ptr<DemoController> controller_;
     std::shared_ptr<DemoService> service_;
-    std::shared_ptr<windows::QtControlForm> form_;
+    std::shared_ptr<ui::QtControlForm> form_;
     std::unique_ptr<control::PluginFacade> facade_;
     QTreeWidget* tree_ = nullptr;
     bool filling_tree_ = false;

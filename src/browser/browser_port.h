@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/call_result.h"
 #include "base/text.h"
 #include "base/variant.h"
-#include "control/call_result.h"
 
 namespace kvt::browser {
 
@@ -31,22 +31,21 @@ class BrowserEvents {
         Variant headers;
         bool cancel = false;  // out: true cancels the navigation
     };
-    virtual control::CallResult BeforeNavigate2(BeforeNavigate& event) = 0;
+    virtual CallResult BeforeNavigate2(BeforeNavigate& event) = 0;
 
     struct NewWindow {
         std::shared_ptr<InterfaceBase> window;  // out: the browser the new page loads in
         bool cancel = false;                    // out
     };
-    virtual control::CallResult NewWindow2(NewWindow& event) = 0;
+    virtual CallResult NewWindow2(NewWindow& event) = 0;
 
     // Both fire for every frame, the top document included.
-    virtual control::CallResult NavigateComplete2(const Variant& url) = 0;
-    virtual control::CallResult DocumentComplete(const Variant& url) = 0;
+    virtual CallResult NavigateComplete2(const Variant& url) = 0;
+    virtual CallResult DocumentComplete(const Variant& url) = 0;
 
     // `progress_max` may be 0 and `progress` -1.
-    virtual control::CallResult ProgressChange(std::int32_t progress,
-                                               std::int32_t progress_max) = 0;
-    virtual control::CallResult CommandStateChange(std::int32_t command, bool enable) = 0;
+    virtual CallResult ProgressChange(std::int32_t progress, std::int32_t progress_max) = 0;
+    virtual CallResult CommandStateChange(std::int32_t command, bool enable) = 0;
 };
 
 // One embedded browser.

@@ -209,7 +209,7 @@ bool QtBrowser::OnNavigationRequest(const QUrl& url, bool main_frame) {
     BrowserEvents::BeforeNavigate event;
     event.url = Variant(UrlTextOf(url));
     in_navigation_hook_ = true;
-    const control::CallResult result = events->BeforeNavigate2(event);
+    const CallResult result = events->BeforeNavigate2(event);
     in_navigation_hook_ = false;
     Report(result);
     if (event.cancel) {
@@ -286,7 +286,7 @@ void QtBrowser::ReportCommandState() {
     }
 }
 
-void QtBrowser::Report(const control::CallResult& result) {
+void QtBrowser::Report(const CallResult& result) {
     if (!result.Ok()) {
         last_failure_ = result;
         qWarning("browser event failed: %s", result.message.c_str());

@@ -79,7 +79,7 @@ class QtBrowser final : public Browser {
         document_complete_observer_ = std::move(observer);
     }
     // The most recent failure the core reported for an engine event.
-    const control::CallResult& LastEventFailure() const { return last_failure_; }
+    const CallResult& LastEventFailure() const { return last_failure_; }
 
   private:
     bool OnNavigationRequest(const QUrl& url, bool main_frame);
@@ -87,7 +87,7 @@ class QtBrowser final : public Browser {
     void OnLoadingChanged(const QWebEngineLoadingInfo& info);
     void OnDocumentComplete(const QUrl& url);
     void ReportCommandState();
-    void Report(const control::CallResult& result);
+    void Report(const CallResult& result);
     std::shared_ptr<BrowserEvents> Events() const { return events_.lock(); }
 
     QPointer<QWebEngineView> view_;
@@ -95,7 +95,7 @@ class QtBrowser final : public Browser {
     std::vector<QMetaObject::Connection> connections_;
     std::weak_ptr<BrowserEvents> events_;
     std::function<void(const QUrl&)> document_complete_observer_;
-    control::CallResult last_failure_;
+    CallResult last_failure_;
     // Queued work checks it, so nothing runs on a browser that is gone.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     bool loading_ = false;

@@ -5,9 +5,7 @@
 #include "base/errors.h"
 #include "base/text.h"
 #include "com/bstr_win.h"
-#include "com/com_identity.h"
 #include "com/com_ptr_win.h"
-#include "kvnewtavrixproj.h"
 
 namespace kvt::com {
 
@@ -19,9 +17,8 @@ void SetThreadErrorInfo(const AnsiString& message) {
         return;
     }
     std::wstring description = ToWindows(AnsiToWide(message));
-    std::wstring source = ToWindows(kProgId);
-    // The class's default interface identifies where the error was raised.
-    create->SetGUID(IID_IKvNewTavrix);
+    std::wstring source = kModuleErrorOrigin.source;
+    create->SetGUID(*kModuleErrorOrigin.interface_id);
     create->SetDescription(description.data());
     create->SetSource(source.data());
     if (const ComPtr<IErrorInfo> info = create.As<IErrorInfo>()) {
@@ -31,7 +28,7 @@ void SetThreadErrorInfo(const AnsiString& message) {
 
 }  // namespace
 
-HRESULT ReportResult(const control::CallResult& result) noexcept {
+HRESULT ReportResult(const CallResult& result) noexcept {
     if (result.Ok()) {
         return S_OK;
     }

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/call_result.h"
 #include "base/text.h"
 #include "base/variant.h"
-#include "control/call_result.h"
 
 namespace kvt::host {
 
@@ -52,8 +52,7 @@ class RangeEventsDispatch {
     virtual ~RangeEventsDispatch() = default;
     // Never raises: a failing change handler comes back as the result, for the back end to
     // hand to the host instead of letting it unwind through the host's event call.
-    virtual control::CallResult Invoke(std::int32_t dispatch_id,
-                                       const std::vector<Variant>& arguments) = 0;
+    virtual CallResult Invoke(std::int32_t dispatch_id, const std::vector<Variant>& arguments) = 0;
 };
 
 // The range object's connection point for its change events.

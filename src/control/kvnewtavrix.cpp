@@ -85,7 +85,7 @@ void TKvNewTavrix::InitPlugin(const std::shared_ptr<host::ServiceObject>& servic
     if (closed_) {
         throw Exception("The plug-in has been closed");
     }
-    ControlForm& form = *ports_.form;
+    ui::ControlForm& form = *ports_.form;
     form.SetFrameBorderNone();
     form.SetResizeHandler([weak = weak_from_this()](int width, int height) {
         if (const auto self = weak.lock()) {

@@ -13,26 +13,26 @@
 #include <memory>
 #include <string_view>
 
+#include "base/call_result.h"
 #include "base/string_list.h"
 #include "base/text.h"
 #include "browser/browser_port.h"
-#include "control/call_result.h"
-#include "control/control_form.h"
 #include "control/host_ports.h"
 #include "control/range_events.h"
 #include "settings/kvtavrix_config.h"
-#include "windows/load_progress.h"
-#include "windows/popup_port.h"
+#include "ui/control_form.h"
+#include "ui/load_progress.h"
+#include "ui/popup_port.h"
 
 namespace kvt::control {
 
 // What the back end provides for one control.
 struct ControlPorts {
-    std::shared_ptr<ControlForm> form;
+    std::shared_ptr<ui::ControlForm> form;
     std::shared_ptr<browser::Browser> browser;  // fills the form
-    std::shared_ptr<windows::PopupFactory> popups;
+    std::shared_ptr<ui::PopupFactory> popups;
     // The process's one progress window unless a test substitutes its own.
-    windows::LoadProgress* progress = &windows::LoadProgress::Shared();
+    ui::LoadProgress* progress = &ui::LoadProgress::Shared();
 };
 
 class TKvNewTavrix final : public browser::BrowserEvents,
@@ -109,7 +109,7 @@ class TKvNewTavrix final : public browser::BrowserEvents,
     AnsiString cur_sector_id_;
     bool need_reload_ = false;
     bool hidden_ = false;
-    std::weak_ptr<windows::PopupWindow> popup_;  // the newest popup; not owned
+    std::weak_ptr<ui::PopupWindow> popup_;  // the newest popup; not owned
     std::unique_ptr<StringList> sector_ids_;
     std::unique_ptr<StringList> sector_names_;
     bool can_go_forward_ = false;

@@ -91,7 +91,7 @@ bool TKvNewTavrix::RewriteRangeRef(Variant& url) {
 
 CallResult TKvNewTavrix::NewWindow2(NewWindow& event) {
     return OnEvent([&] {
-        const std::shared_ptr<windows::PopupWindow> popup =
+        const std::shared_ptr<ui::PopupWindow> popup =
             ports_.popups->CreatePopup([weak = weak_from_this()] {
                 if (const auto self = weak.lock()) {
                     self->PopupClosed();

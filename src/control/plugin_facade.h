@@ -10,9 +10,9 @@
 #include <memory>
 #include <string_view>
 
+#include "base/call_result.h"
 #include "base/text.h"
 #include "base/variant.h"
-#include "control/call_result.h"
 #include "control/host_ports.h"
 #include "control/kvnewtavrix.h"
 

@@ -80,7 +80,7 @@ TEST(Scenario, OneSessionFromInitToCloseAndTheNextSessionResumes) {
 TEST(Scenario, ControlsOfOneProcessShareTheProgressWindowAndEachKeepsItsSettings) {
     fakes::Journal journal;
     fakes::MessageQueue queue;
-    windows::LoadProgress& shared = windows::LoadProgress::Shared();
+    ui::LoadProgress& shared = ui::LoadProgress::Shared();
     shared.SetPlatform(std::make_shared<fakes::FakeProgressPlatform>(journal, queue));
 
     ControlHarness first(ControlHarness::DefaultTree(), nullptr, &shared);

@@ -93,7 +93,7 @@ TEST(ContentServerTest, AnswersThePostedRequestAndRecordsIt) {
 
 class CountingDispatch : public host::RangeEventsDispatch {
   public:
-    control::CallResult Invoke(std::int32_t dispatch_id, const std::vector<Variant>&) override {
+    CallResult Invoke(std::int32_t dispatch_id, const std::vector<Variant>&) override {
         ids.push_back(dispatch_id);
         return {};
     }

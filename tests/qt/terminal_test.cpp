@@ -16,9 +16,9 @@
 #include "browser/engine_setup_qt.h"
 #include "hosts/demo/content_page.h"
 #include "hosts/demo/terminal_window_qt.h"
-#include "windows/popup_qt.h"
-#include "windows/progress_bar.h"
-#include "windows/progress_qt.h"
+#include "ui/popup_qt.h"
+#include "ui/progress_bar.h"
+#include "ui/progress_qt.h"
 
 namespace kvt::demo {
 namespace {
@@ -167,7 +167,7 @@ TEST_F(TerminalTest, EditingTheSectorTreeRequestsThePageAgain) {
 TEST_F(TerminalTest, NewWindowLinksOpenNestedPopupsWithThePageTitle) {
     const auto popup_titled = [](const QString& title) -> QDialog* {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* dialog = dynamic_cast<windows::PopupDialog*>(widget);
+            auto* dialog = dynamic_cast<ui::PopupDialog*>(widget);
             if (dialog != nullptr && dialog->isVisible() && dialog->windowTitle() == title) {
                 return dialog;
             }
@@ -177,7 +177,7 @@ TEST_F(TerminalTest, NewWindowLinksOpenNestedPopupsWithThePageTitle) {
     Click("news");
     ASSERT_TRUE(WaitFor([&] { return popup_titled(QStringLiteral("资讯浏览[要闻1]")); }));
     auto* const first =
-        dynamic_cast<windows::PopupDialog*>(popup_titled(QStringLiteral("资讯浏览[要闻1]")));
+        dynamic_cast<ui::PopupDialog*>(popup_titled(QStringLiteral("资讯浏览[要闻1]")));
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isModal());
     EXPECT_TRUE(Control().HasPopup());
@@ -220,14 +220,14 @@ TEST_F(TerminalTest, PositionSurvivesARestart) {
 }
 
 TEST(ProgressWindowTest, BarFillsFromTheLeftAndTheOutlineLeavesTheWhiteOut) {
-    windows::ProgressWidget widget;
+    ui::ProgressWidget widget;
     EXPECT_FALSE(widget.mask().contains(QPoint(0, 0))) << "rounded corner";
     EXPECT_TRUE(widget.mask().contains(QPoint(100, 60)));
     EXPECT_FALSE(widget.mask().contains(QPoint(218, 140))) << "outside the picture";
 
-    const QPoint left(windows::kBarLeft + 3, windows::kBarTop + 3);
-    const QPoint right(windows::kBarLeft + windows::kBarWidth - 4, windows::kBarTop + 3);
-    const QRgb bar = windows::kBarColourRgb | 0xFF000000u;
+    const QPoint left(ui::kBarLeft + 3, ui::kBarTop + 3);
+    const QPoint right(ui::kBarLeft + ui::kBarWidth - 4, ui::kBarTop + 3);
+    const QRgb bar = ui::kBarColourRgb | 0xFF000000u;
     const struct {
         int percent;
         QRgb at_left;

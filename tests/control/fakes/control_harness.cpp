@@ -13,7 +13,7 @@ std::shared_ptr<hosts::SqliteDatabase> HostDatabase() {
     return database;
 }
 
-control::ControlPorts Ports(ControlHarness& harness, windows::LoadProgress* shared_progress) {
+control::ControlPorts Ports(ControlHarness& harness, ui::LoadProgress* shared_progress) {
     control::ControlPorts ports;
     ports.form = harness.form;
     ports.browser = harness.browser;
@@ -31,7 +31,7 @@ std::shared_ptr<FakeRangeItem> ControlHarness::DefaultTree() {
 
 ControlHarness::ControlHarness(std::shared_ptr<FakeRangeItem> root,
                                std::shared_ptr<hosts::SqliteDatabase> db,
-                               windows::LoadProgress* shared_progress)
+                               ui::LoadProgress* shared_progress)
     : database(db ? std::move(db) : HostDatabase()),
       ranges(std::make_shared<FakeRanges>(HostContext{&journal, &host_faults})),
       controller(

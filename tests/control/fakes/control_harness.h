@@ -11,7 +11,7 @@
 #include "fakes/fake_host.h"
 #include "fakes/fake_windows.h"
 #include "hosts/common/sqlite_database.h"
-#include "windows/load_progress.h"
+#include "ui/load_progress.h"
 
 namespace kvt::fakes {
 
@@ -22,10 +22,10 @@ class ControlHarness {
 
     explicit ControlHarness(std::shared_ptr<FakeRangeItem> root = DefaultTree(),
                             std::shared_ptr<hosts::SqliteDatabase> database = nullptr,
-                            windows::LoadProgress* shared_progress = nullptr);
+                            ui::LoadProgress* shared_progress = nullptr);
     ~ControlHarness();
 
-    control::CallResult Init() { return facade.InitPlugin(service, 0); }
+    CallResult Init() { return facade.InitPlugin(service, 0); }
     // Init and the first show; the journal and the browser's record start empty after.
     void Start();
 
@@ -41,7 +41,7 @@ class ControlHarness {
     std::shared_ptr<FakeController> controller;
     std::shared_ptr<FakeService> service;
     std::shared_ptr<FakeProgressPlatform> progress_platform;
-    windows::LoadProgress own_progress;
+    ui::LoadProgress own_progress;
     std::shared_ptr<FakeForm> form;
     std::shared_ptr<FakeBrowser> browser;
     std::shared_ptr<FakePopupFactory> popups;

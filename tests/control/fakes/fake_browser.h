@@ -46,7 +46,7 @@ class FakeBrowser : public browser::Browser {
     // Event firing; an event whose handler is gone is dropped, as a back end does.
     struct Navigation {
         bool cancel = false;
-        control::CallResult result;
+        CallResult result;
     };
     Navigation FireBeforeNavigate(const std::string& url_utf8) {
         browser::BrowserEvents::BeforeNavigate event;
@@ -58,25 +58,25 @@ class FakeBrowser : public browser::Browser {
         navigation.cancel = event.cancel;
         return navigation;
     }
-    control::CallResult FireNewWindow(std::shared_ptr<InterfaceBase>& window) {
+    CallResult FireNewWindow(std::shared_ptr<InterfaceBase>& window) {
         browser::BrowserEvents::NewWindow event;
-        control::CallResult result;
+        CallResult result;
         if (const auto events = events_.lock()) {
             result = events->NewWindow2(event);
         }
         window = event.window;
         return result;
     }
-    control::CallResult FireProgress(std::int32_t progress, std::int32_t progress_max) {
+    CallResult FireProgress(std::int32_t progress, std::int32_t progress_max) {
         return Fire([&](auto& e) { return e.ProgressChange(progress, progress_max); });
     }
-    control::CallResult FireNavigateComplete() {
+    CallResult FireNavigateComplete() {
         return Fire([&](auto& e) { return e.NavigateComplete2(Variant()); });
     }
-    control::CallResult FireDocumentComplete() {
+    CallResult FireDocumentComplete() {
         return Fire([&](auto& e) { return e.DocumentComplete(Variant()); });
     }
-    control::CallResult FireCommandState(std::int32_t command, bool enable) {
+    CallResult FireCommandState(std::int32_t command, bool enable) {
         return Fire([&](auto& e) { return e.CommandStateChange(command, enable); });
     }
 
@@ -92,7 +92,7 @@ class FakeBrowser : public browser::Browser {
     }
 
     template <typename Call>
-    control::CallResult Fire(Call&& call) {
+    CallResult Fire(Call&& call) {
         if (const auto events = events_.lock()) {
             return call(*events);
         }

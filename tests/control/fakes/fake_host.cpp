@@ -80,9 +80,9 @@ void FakeConnectionPoint::Unadvise(std::uint32_t cookie) {
     }
 }
 
-std::vector<control::CallResult> FakeConnectionPoint::Fire(std::int32_t dispatch_id,
-                                                           const std::vector<Variant>& arguments) {
-    std::vector<control::CallResult> results;
+std::vector<CallResult> FakeConnectionPoint::Fire(std::int32_t dispatch_id,
+                                                  const std::vector<Variant>& arguments) {
+    std::vector<CallResult> results;
     const auto sinks = sinks_;  // a sink may unadvise while it runs
     for (const auto& [cookie, sink] : sinks) {
         results.push_back(sink->Invoke(dispatch_id, arguments));

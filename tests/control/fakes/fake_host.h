@@ -66,8 +66,8 @@ class FakeConnectionPoint : public host::RangeEventsConnection {
     void Unadvise(std::uint32_t cookie) override;
 
     // Calls every advised sink, as the host fires an event; returns the sinks' results.
-    std::vector<control::CallResult> Fire(std::int32_t dispatch_id,
-                                          const std::vector<Variant>& arguments = {});
+    std::vector<CallResult> Fire(std::int32_t dispatch_id,
+                                 const std::vector<Variant>& arguments = {});
     std::size_t SinkCount() const { return sinks_.size(); }
 
   private:

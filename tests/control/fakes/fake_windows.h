@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "base/format.h"
-#include "control/control_form.h"
 #include "fakes/journal.h"
-#include "windows/popup_port.h"
-#include "windows/progress_port.h"
+#include "ui/control_form.h"
+#include "ui/popup_port.h"
+#include "ui/progress_port.h"
 
 namespace kvt::fakes {
 
@@ -36,7 +36,7 @@ class MessageQueue {
 };
 
 struct ProgressState {
-    windows::WindowHandle parent = 0;
+    ui::WindowHandle parent = 0;
     int left = 0;
     int top = 0;
     int percent = -1;
@@ -44,7 +44,7 @@ struct ProgressState {
     bool destroyed = false;
 };
 
-class FakeProgressWindow : public windows::ProgressWindow {
+class FakeProgressWindow : public ui::ProgressWindow {
   public:
     FakeProgressWindow(Journal& journal, std::shared_ptr<ProgressState> state)
         : journal_(journal), state_(std::move(state)) {}
@@ -52,7 +52,7 @@ class FakeProgressWindow : public windows::ProgressWindow {
         state_->destroyed = true;
         journal_.Add("ProgressDestroy");
     }
-    void SetParent(windows::WindowHandle parent) override {
+    void SetParent(ui::WindowHandle parent) override {
         state_->parent = parent;
         journal_.Add(Format("ProgressParent %zu", static_cast<std::size_t>(parent)));
     }
@@ -79,12 +79,12 @@ class FakeProgressWindow : public windows::ProgressWindow {
     std::shared_ptr<ProgressState> state_;
 };
 
-class FakeProgressPlatform : public windows::ProgressPlatform {
+class FakeProgressPlatform : public ui::ProgressPlatform {
   public:
     FakeProgressPlatform(Journal& journal, MessageQueue& queue)
         : journal_(journal), queue_(queue) {}
 
-    std::unique_ptr<windows::ProgressWindow> CreateProgressWindow() override {
+    std::unique_ptr<ui::ProgressWindow> CreateProgressWindow() override {
         journal_.Add("ProgressCreate");
         windows.push_back(std::make_shared<ProgressState>());
         return std::make_unique<FakeProgressWindow>(journal_, windows.back());
@@ -106,11 +106,11 @@ class FakeProgressPlatform : public windows::ProgressPlatform {
     MessageQueue& queue_;
 };
 
-class FakeForm : public control::ControlForm {
+class FakeForm : public ui::ControlForm {
   public:
     FakeForm(Journal& journal, MessageQueue& queue) : journal_(journal), queue_(queue) {}
 
-    windows::WindowHandle Handle() override { return handle; }
+    ui::WindowHandle Handle() override { return handle; }
     void SetFrameBorderNone() override { journal_.Add("FrameBorderNone"); }
     void SetResizeHandler(std::function<void(int, int)> handler) override {
         journal_.Add("ResizeHandler");
@@ -129,7 +129,7 @@ class FakeForm : public control::ControlForm {
         }
     }
 
-    windows::WindowHandle handle = 0x77;
+    ui::WindowHandle handle = 0x77;
     std::function<void(int, int)> on_resize;
 
   private:
@@ -139,7 +139,7 @@ class FakeForm : public control::ControlForm {
 
 class FakeBrowserApplication : public InterfaceBase {};
 
-class FakePopup : public windows::PopupWindow {
+class FakePopup : public ui::PopupWindow {
   public:
     FakePopup(Journal& journal, std::function<void()> on_destroyed)
         : journal_(journal),
@@ -164,10 +164,10 @@ class FakePopup : public windows::PopupWindow {
 };
 
 // Owns its popups as a platform does; Close runs the destroy notification first.
-class FakePopupFactory : public windows::PopupFactory {
+class FakePopupFactory : public ui::PopupFactory {
   public:
     explicit FakePopupFactory(Journal& journal) : journal_(journal) {}
-    std::shared_ptr<windows::PopupWindow> CreatePopup(std::function<void()> on_destroyed) override {
+    std::shared_ptr<ui::PopupWindow> CreatePopup(std::function<void()> on_destroyed) override {
         journal_.Add("CreatePopup");
         popups.push_back(std::make_shared<FakePopup>(journal_, std::move(on_destroyed)));
         return popups.back();

@@ -1,0 +1,239 @@
+// The control object: creation, its interfaces, dispatch through its type information,
+// class information, error information, object safety and connection points.
+#include "server/control_object_win.h"
+
+#include "com/com_error_win.h"
+#include "control/kvnewtavrix.h"
+#include "resource_ids.h"
+#include "server/com_identity.h"
+#include "server/server_state_win.h"
+#include "server/type_library_win.h"
+#include "ui/load_progress.h"
+#include "ui/popup_window_win.h"
+#include "ui/progress_window_win.h"
+
+namespace kvt::server {
+
+namespace {
+
+constexpr int kHimetricPerInch = 2540;
+constexpr int kPixelsPerInch = 96;
+
+std::shared_ptr<ui::PopupFactory> Popups() {
+    static const auto factory = std::make_shared<ui::Win32PopupFactory>(
+        ServerState::Module(), KVT_IDI_POPUP, &ui::ControlFormWindow::ApplicationOwner);
+    return factory;
+}
+
+void InstallProgressPlatform() {
+    static bool installed = false;
+    if (!installed) {
+        ui::LoadProgress::Shared().SetPlatform(std::make_shared<ui::Win32ProgressPlatform>(
+            ServerState::Module(), KVT_IDB_LOAD_PROGRESS));
+        installed = true;
+    }
+}
+
+// The class has no event interface: an enumerator over no connection points.
+class NoConnectionPoints final : public com::ComObjectBase<IEnumConnectionPoints> {
+  public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (out == nullptr) {
+            return E_POINTER;
+        }
+        auto* self = static_cast<IEnumConnectionPoints*>(this);
+        if (Answer(iid, IID_IUnknown, self, out) ||
+            Answer(iid, IID_IEnumConnectionPoints, self, out)) {
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE Next(ULONG, IConnectionPoint**, ULONG* fetched) override {
+        if (fetched != nullptr) {
+            *fetched = 0;
+        }
+        return S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override { return count == 0 ? S_OK : S_FALSE; }
+    HRESULT STDMETHODCALLTYPE Reset() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** out) override {
+        if (out == nullptr) {
+            return E_POINTER;
+        }
+        *out = com::MakeComObject<NoConnectionPoints>().Detach();
+        return S_OK;
+    }
+};
+
+}  // namespace
+
+HRESULT KvNewTavrixControl::Create(REFIID iid, void** out) {
+    const com::ComPtr<KvNewTavrixControl> object =
+        com::ComPtr<KvNewTavrixControl>::Adopt(new KvNewTavrixControl());
+    return object->QueryInterface(iid, out);
+}
+
+KvNewTavrixControl::KvNewTavrixControl() {
+    ServerState::ObjectCreated();
+    try {
+        extent_ = {ui::kFormWidth * kHimetricPerInch / kPixelsPerInch,
+                   ui::kFormHeight * kHimetricPerInch / kPixelsPerInch};
+        InstallProgressPlatform();
+        form_ = std::make_shared<ui::ControlFormWindow>();
+        browser_ = std::make_shared<browser::WebBrowserHost>(form_->Window());
+        form_->SetLayoutHandler(
+            [browser = std::weak_ptr<browser::WebBrowserHost>(browser_)](int width, int height) {
+                if (const auto engine = browser.lock()) {
+                    engine->Resize(width, height);
+                }
+            });
+        control::ControlPorts ports;
+        ports.form = form_;
+        ports.browser = browser_;
+        ports.popups = Popups();
+        facade_ = std::make_unique<control::PluginFacade>(
+            control::TKvNewTavrix::Create(std::move(ports)));
+    } catch (...) {
+        facade_.reset();
+        browser_.reset();
+        form_.reset();
+        ServerState::ObjectDestroyed();
+        throw;
+    }
+}
+
+KvNewTavrixControl::~KvNewTavrixControl() {
+    facade_.reset();
+    browser_.reset();
+    form_.reset();
+    ServerState::ObjectDestroyed();
+}
+
+HRESULT KvNewTavrixControl::QueryInterface(REFIID iid, void** out) {
+    if (out == nullptr) {
+        return E_POINTER;
+    }
+    auto* main = static_cast<IKvNewTavrix*>(this);
+    if (Answer(iid, IID_IUnknown, main, out) || Answer(iid, IID_IDispatch, main, out) ||
+        Answer(iid, IID_IKvNewTavrix, main, out) ||
+        Answer(iid, IID_IDvPlugin, static_cast<IDvPlugin*>(this), out) ||
+        Answer(iid, IID_IProvideClassInfo, static_cast<IProvideClassInfo*>(this), out) ||
+        Answer(iid, IID_ISupportErrorInfo, static_cast<ISupportErrorInfo*>(this), out) ||
+        Answer(iid, IID_IOleObject, static_cast<IOleObject*>(this), out) ||
+        Answer(iid, IID_IOleControl, static_cast<IOleControl*>(this), out) ||
+        Answer(iid, IID_IOleWindow, static_cast<IOleInPlaceObject*>(this), out) ||
+        Answer(iid, IID_IOleInPlaceObject, static_cast<IOleInPlaceObject*>(this), out) ||
+        Answer(iid, IID_IOleInPlaceActiveObject, static_cast<IOleInPlaceActiveObject*>(this),
+               out) ||
+        Answer(iid, IID_IViewObject, static_cast<IViewObject2*>(this), out) ||
+        Answer(iid, IID_IViewObject2, static_cast<IViewObject2*>(this), out) ||
+        Answer(iid, IID_IDataObject, static_cast<IDataObject*>(this), out) ||
+        Answer(iid, IID_IPersist, static_cast<IPersistStreamInit*>(this), out) ||
+        Answer(iid, IID_IPersistStreamInit, static_cast<IPersistStreamInit*>(this), out) ||
+        Answer(iid, IID_IPersistStorage, static_cast<IPersistStorage*>(this), out) ||
+        Answer(iid, IID_IPersistPropertyBag, static_cast<IPersistPropertyBag*>(this), out) ||
+        Answer(iid, IID_IPerPropertyBrowsing, static_cast<IPerPropertyBrowsing*>(this), out) ||
+        Answer(iid, IID_ISpecifyPropertyPages, static_cast<ISpecifyPropertyPages*>(this), out) ||
+        Answer(iid, IID_ISimpleFrameSite, static_cast<ISimpleFrameSite*>(this), out) ||
+        Answer(iid, IID_IQuickActivate, static_cast<IQuickActivate*>(this), out) ||
+        Answer(iid, IID_IObjectSafety, static_cast<IObjectSafety*>(this), out) ||
+        Answer(iid, IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this),
+               out)) {
+        return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
+bool KvNewTavrixControl::Answers(REFIID iid) {
+    void* answered = nullptr;
+    if (FAILED(QueryInterface(iid, &answered)) || answered == nullptr) {
+        return false;
+    }
+    static_cast<IUnknown*>(answered)->Release();
+    return true;
+}
+
+HRESULT KvNewTavrixControl::GetTypeInfoCount(UINT* count) {
+    if (count == nullptr) {
+        return E_POINTER;
+    }
+    *count = 1;
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (info == nullptr) {
+        return E_POINTER;
+    }
+    *info = nullptr;
+    if (index != 0) {
+        return DISP_E_BADINDEX;
+    }
+    *info = com::ComPtr<ITypeInfo>(ControlTypeLibrary::Instance().InterfaceInfo()).Detach();
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    return ControlTypeLibrary::Instance().InterfaceInfo()->GetIDsOfNames(names, count, ids);
+}
+
+HRESULT KvNewTavrixControl::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
+                                   VARIANT* result, EXCEPINFO* exception, UINT* bad_argument) {
+    return ControlTypeLibrary::Instance().InterfaceInfo()->Invoke(
+        static_cast<IKvNewTavrix*>(this), id, flags, parameters, result, exception, bad_argument);
+}
+
+HRESULT KvNewTavrixControl::GetClassInfo(ITypeInfo** info) {
+    if (info == nullptr) {
+        return E_POINTER;
+    }
+    *info = com::ComPtr<ITypeInfo>(ControlTypeLibrary::Instance().ClassInfo()).Detach();
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::InterfaceSupportsErrorInfo(REFIID iid) {
+    return iid == IID_IDvPlugin || iid == IID_IKvNewTavrix ? S_OK : S_FALSE;
+}
+
+HRESULT KvNewTavrixControl::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported,
+                                                      DWORD* enabled) {
+    if (supported == nullptr || enabled == nullptr) {
+        return E_POINTER;
+    }
+    if (!Answers(iid)) {
+        *supported = 0;
+        *enabled = 0;
+        return E_NOINTERFACE;
+    }
+    *supported = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
+    *enabled = safety_enabled_;
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD enabled) {
+    if (!Answers(iid)) {
+        return E_NOINTERFACE;
+    }
+    safety_enabled_ = mask & enabled;
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::EnumConnectionPoints(IEnumConnectionPoints** points) {
+    if (points == nullptr) {
+        return E_POINTER;
+    }
+    *points = com::MakeComObject<NoConnectionPoints>().Detach();
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::FindConnectionPoint(REFIID, IConnectionPoint** point) {
+    if (point == nullptr) {
+        return E_POINTER;
+    }
+    *point = nullptr;
+    return CONNECT_E_NOCONNECTION;
+}
+
+}  // namespace kvt::server

@@ -1,0 +1,314 @@
+// The control object's embedding: IOleObject, IOleControl, in-place activation into the
+// container's window, and the simple-frame site.
+#include "server/com_identity.h"
+#include "server/control_object_win.h"
+
+namespace kvt::server {
+
+HRESULT KvNewTavrixControl::SetClientSite(IOleClientSite* site) {
+    client_site_ = site;
+    if (site == nullptr) {
+        in_place_site_.Reset();
+    }
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::GetClientSite(IOleClientSite** site) {
+    if (site == nullptr) {
+        return E_POINTER;
+    }
+    *site = com::ComPtr<IOleClientSite>(client_site_).Detach();
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::SetHostNames(LPCOLESTR, LPCOLESTR) {
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::Close(DWORD) {
+    InPlaceDeactivate();
+    if (ole_advise_) {
+        ole_advise_->SendOnClose();
+    }
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::SetMoniker(DWORD, IMoniker*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KvNewTavrixControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
+    if (moniker != nullptr) {
+        *moniker = nullptr;
+    }
+    return E_NOTIMPL;
+}
+
+HRESULT KvNewTavrixControl::InitFromData(IDataObject*, BOOL, DWORD) {
+    return E_NOTIMPL;
+}
+
+HRESULT KvNewTavrixControl::GetClipboardData(DWORD, IDataObject** data) {
+    if (data != nullptr) {
+        *data = nullptr;
+    }
+    return E_NOTIMPL;
+}
+
+HRESULT KvNewTavrixControl::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position) {
+    if (in_place_active_) {
+        if (position != nullptr) {
+            form_->Move(*position);
+        }
+        return S_OK;
+    }
+    if (site == nullptr) {
+        return E_UNEXPECTED;
+    }
+    const com::ComPtr<IOleInPlaceSite> in_place = com::ComPtr<IUnknown>(site).As<IOleInPlaceSite>();
+    if (!in_place) {
+        return E_NOINTERFACE;
+    }
+    if (in_place->CanInPlaceActivate() != S_OK) {
+        return E_FAIL;
+    }
+    in_place->OnInPlaceActivate();
+    HWND container = parent;
+    if (container == nullptr && FAILED(in_place->GetWindow(&container))) {
+        in_place->OnInPlaceDeactivate();
+        return E_FAIL;
+    }
+    com::ComPtr<IOleInPlaceFrame> frame;
+    com::ComPtr<IOleInPlaceUIWindow> document;
+    RECT area{};
+    RECT clip{};
+    OLEINPLACEFRAMEINFO frame_info{};
+    frame_info.cb = sizeof(frame_info);
+    if (FAILED(
+            in_place->GetWindowContext(frame.Out(), document.Out(), &area, &clip, &frame_info))) {
+        if (position == nullptr) {
+            in_place->OnInPlaceDeactivate();
+            return E_FAIL;
+        }
+        area = *position;
+    }
+    in_place_site_ = in_place;
+    in_place_active_ = true;
+    form_->PlaceIn(container, position != nullptr ? *position : area);
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
+                                   LPCRECT position) {
+    IOleClientSite* activating = site != nullptr ? site : client_site_.Get();
+    switch (verb) {
+        case OLEIVERB_PRIMARY:
+        case OLEIVERB_SHOW:
+        case OLEIVERB_INPLACEACTIVATE:
+            return ActivateInPlace(activating, parent, position);
+        case OLEIVERB_UIACTIVATE: {
+            const HRESULT hr = ActivateInPlace(activating, parent, position);
+            if (SUCCEEDED(hr) && !ui_active_) {
+                ui_active_ = true;
+                in_place_site_->OnUIActivate();
+                SetFocus(form_->Window());
+            }
+            return hr;
+        }
+        case OLEIVERB_HIDE:
+            UIDeactivate();
+            ShowWindow(form_->Window(), SW_HIDE);
+            return S_OK;
+        case OLEIVERB_DISCARDUNDOSTATE:
+            return S_OK;
+        default:
+            return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+    }
+}
+
+HRESULT KvNewTavrixControl::EnumVerbs(IEnumOLEVERB** verbs) {
+    return OleRegEnumVerbs(CLSID_KvNewTavrix, verbs);
+}
+
+HRESULT KvNewTavrixControl::Update() {
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::IsUpToDate() {
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::GetUserClassID(CLSID* class_id) {
+    if (class_id == nullptr) {
+        return E_POINTER;
+    }
+    *class_id = CLSID_KvNewTavrix;
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::GetUserType(DWORD form, LPOLESTR* type) {
+    return OleRegGetUserType(CLSID_KvNewTavrix, form, type);
+}
+
+HRESULT KvNewTavrixControl::SetExtent(DWORD aspect, SIZEL* size) {
+    if (aspect != DVASPECT_CONTENT) {
+        return DV_E_DVASPECT;
+    }
+    if (size == nullptr) {
+        return E_POINTER;
+    }
+    extent_ = *size;
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::GetExtent(DWORD aspect, SIZEL* size) {
+    if (aspect != DVASPECT_CONTENT) {
+        return DV_E_DVASPECT;
+    }
+    if (size == nullptr) {
+        return E_POINTER;
+    }
+    *size = extent_;
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::Advise(IAdviseSink* sink, DWORD* cookie) {
+    if (!ole_advise_) {
+        const HRESULT hr = CreateOleAdviseHolder(ole_advise_.Out());
+        if (FAILED(hr)) {
+            return hr;
+        }
+    }
+    return ole_advise_->Advise(sink, cookie);
+}
+
+HRESULT KvNewTavrixControl::Unadvise(DWORD cookie) {
+    return ole_advise_ ? ole_advise_->Unadvise(cookie) : OLE_E_NOCONNECTION;
+}
+
+HRESULT KvNewTavrixControl::EnumAdvise(IEnumSTATDATA** advise) {
+    if (advise == nullptr) {
+        return E_POINTER;
+    }
+    *advise = nullptr;
+    return ole_advise_ ? ole_advise_->EnumAdvise(advise) : E_FAIL;
+}
+
+HRESULT KvNewTavrixControl::GetMiscStatus(DWORD, DWORD* status) {
+    if (status == nullptr) {
+        return E_POINTER;
+    }
+    *status = kMiscStatus;
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::SetColorScheme(LOGPALETTE*) {
+    return E_NOTIMPL;
+}
+
+HRESULT KvNewTavrixControl::GetControlInfo(CONTROLINFO* info) {
+    if (info == nullptr) {
+        return E_POINTER;
+    }
+    info->cb = sizeof(CONTROLINFO);
+    info->hAccel = nullptr;
+    info->cAccel = 0;
+    info->dwFlags = 0;
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::OnMnemonic(MSG*) {
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::OnAmbientPropertyChange(DISPID) {
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::FreezeEvents(BOOL) {
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::GetWindow(HWND* window) {
+    if (window == nullptr) {
+        return E_POINTER;
+    }
+    *window = form_->Window();
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::ContextSensitiveHelp(BOOL) {
+    return E_NOTIMPL;
+}
+
+HRESULT KvNewTavrixControl::InPlaceDeactivate() {
+    if (!in_place_active_) {
+        return S_OK;
+    }
+    UIDeactivate();
+    in_place_active_ = false;
+    form_->Park();
+    if (const com::ComPtr<IOleInPlaceSite> site = std::move(in_place_site_)) {
+        site->OnInPlaceDeactivate();
+    }
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::UIDeactivate() {
+    if (ui_active_) {
+        ui_active_ = false;
+        if (in_place_site_) {
+            in_place_site_->OnUIDeactivate(FALSE);
+        }
+    }
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::SetObjectRects(LPCRECT position, LPCRECT) {
+    if (position == nullptr) {
+        return E_POINTER;
+    }
+    form_->Move(*position);
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::ReactivateAndUndo() {
+    return E_NOTIMPL;
+}
+
+HRESULT KvNewTavrixControl::TranslateAccelerator(LPMSG) {
+    return S_FALSE;
+}
+
+HRESULT KvNewTavrixControl::OnFrameWindowActivate(BOOL) {
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::OnDocWindowActivate(BOOL) {
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) {
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::EnableModeless(BOOL) {
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::PreMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT* result,
+                                             DWORD* cookie) {
+    if (result != nullptr) {
+        *result = 0;
+    }
+    if (cookie != nullptr) {
+        *cookie = 0;
+    }
+    return S_OK;  // the message goes on to the window
+}
+
+HRESULT KvNewTavrixControl::PostMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT*, DWORD) {
+    return S_OK;
+}
+
+}  // namespace kvt::server

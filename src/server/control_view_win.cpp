@@ -1,0 +1,110 @@
+// The control object's picture for containers: IViewObject2 draws the control's face
+// (the browser paints itself once in place); IDataObject offers no formats.
+#include "server/control_object_win.h"
+
+namespace kvt::server {
+
+HRESULT KvNewTavrixControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc,
+                                 LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
+                                 ULONG_PTR) {
+    if (aspect != DVASPECT_CONTENT) {
+        return DV_E_DVASPECT;
+    }
+    if (dc == nullptr || bounds == nullptr) {
+        return E_INVALIDARG;
+    }
+    const RECT area{bounds->left, bounds->top, bounds->right, bounds->bottom};
+    FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC,
+                                        LOGPALETTE** palette) {
+    if (palette == nullptr) {
+        return E_POINTER;
+    }
+    *palette = nullptr;
+    return S_FALSE;
+}
+
+HRESULT KvNewTavrixControl::Freeze(DWORD, LONG, void*, DWORD* freeze) {
+    if (freeze != nullptr) {
+        *freeze = 0;
+    }
+    return E_NOTIMPL;
+}
+
+HRESULT KvNewTavrixControl::Unfreeze(DWORD) {
+    return E_NOTIMPL;
+}
+
+HRESULT KvNewTavrixControl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) {
+    view_advise_ = sink;
+    view_advise_aspects_ = aspects;
+    view_advise_flags_ = flags;
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) {
+    if (aspects != nullptr) {
+        *aspects = view_advise_aspects_;
+    }
+    if (flags != nullptr) {
+        *flags = view_advise_flags_;
+    }
+    if (sink != nullptr) {
+        *sink = com::ComPtr<IAdviseSink>(view_advise_).Detach();
+    }
+    return S_OK;
+}
+
+HRESULT KvNewTavrixControl::GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) {
+    return GetExtent(aspect, size);
+}
+
+HRESULT KvNewTavrixControl::GetData(FORMATETC*, STGMEDIUM*) {
+    return DV_E_FORMATETC;
+}
+
+HRESULT KvNewTavrixControl::GetDataHere(FORMATETC*, STGMEDIUM*) {
+    return DV_E_FORMATETC;
+}
+
+HRESULT KvNewTavrixControl::QueryGetData(FORMATETC*) {
+    return DV_E_FORMATETC;
+}
+
+HRESULT KvNewTavrixControl::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) {
+    if (out != nullptr) {
+        out->ptd = nullptr;
+    }
+    return E_NOTIMPL;
+}
+
+HRESULT KvNewTavrixControl::SetData(FORMATETC*, STGMEDIUM*, BOOL) {
+    return E_NOTIMPL;
+}
+
+HRESULT KvNewTavrixControl::EnumFormatEtc(DWORD, IEnumFORMATETC** formats) {
+    if (formats != nullptr) {
+        *formats = nullptr;
+    }
+    return E_NOTIMPL;
+}
+
+HRESULT KvNewTavrixControl::DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) {
+    return OLE_E_ADVISENOTSUPPORTED;
+}
+
+HRESULT KvNewTavrixControl::DUnadvise(DWORD) {
+    return OLE_E_ADVISENOTSUPPORTED;
+}
+
+HRESULT KvNewTavrixControl::EnumDAdvise(IEnumSTATDATA** advise) {
+    if (advise != nullptr) {
+        *advise = nullptr;
+    }
+    return OLE_E_ADVISENOTSUPPORTED;
+}
+
+}  // namespace kvt::server

@@ -1,0 +1,51 @@
+// The DLL's entry point and its four exports.
+#include <windows.h>
+
+#include <ole2.h>
+
+#include "com/com_error_win.h"
+#include "kvnewtavrixproj.h"
+#include "server/class_factory_win.h"
+#include "server/registration_win.h"
+#include "server/server_state_win.h"
+#include "server/type_library_win.h"
+
+using kvt::server::ServerState;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        ServerState::SetModule(instance);
+        DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+        // Unloaded by FreeLibrary (not at process exit): COM is still up to take the
+        // type library back.
+        kvt::server::ControlTypeLibrary::Release();
+    }
+    return TRUE;
+}
+
+STDAPI DllGetClassObject(REFCLSID class_id, REFIID iid, void** out) {
+    if (out == nullptr) {
+        return E_POINTER;
+    }
+    *out = nullptr;
+    if (class_id != CLSID_KvNewTavrix) {
+        return CLASS_E_CLASSNOTAVAILABLE;
+    }
+    HRESULT answer = E_UNEXPECTED;
+    const HRESULT found = kvt::com::ComGuard(
+        [&] { answer = kvt::server::ControlFactory::Instance().QueryInterface(iid, out); });
+    return FAILED(found) ? found : answer;
+}
+
+STDAPI DllCanUnloadNow() {
+    return ServerState::CanUnload() ? S_OK : S_FALSE;
+}
+
+STDAPI DllRegisterServer() {
+    return SUCCEEDED(kvt::com::ComGuard(kvt::server::RegisterServer)) ? S_OK : E_FAIL;
+}
+
+STDAPI DllUnregisterServer() {
+    return SUCCEEDED(kvt::com::ComGuard(kvt::server::UnregisterServer)) ? S_OK : E_FAIL;
+}

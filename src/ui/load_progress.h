@@ -1,0 +1,51 @@
+#pragma once
+// The load-progress window's routines. One LoadProgress manages at most one window; the
+// process shares one instance (Shared), so every control in it drives the same window.
+
+#include <chrono>
+#include <memory>
+
+#include "ui/progress_port.h"
+
+namespace kvt::ui {
+
+inline constexpr int kProgressWindowWidth = 224;
+inline constexpr int kProgressWindowHeight = 151;
+inline constexpr std::chrono::milliseconds kFinishPause{200};
+
+class LoadProgress {
+  public:
+    explicit LoadProgress(std::shared_ptr<ProgressPlatform> platform = nullptr);
+    LoadProgress(const LoadProgress&) = delete;
+    LoadProgress& operator=(const LoadProgress&) = delete;
+    ~LoadProgress();
+
+    // The process-wide instance; its platform is installed once by the back end.
+    static LoadProgress& Shared();
+    void SetPlatform(std::shared_ptr<ProgressPlatform> platform);
+
+    // Creates the window if needed and makes it a child of `parent`.
+    void AttachProgress(WindowHandle parent);
+    // Creates the window if needed and centres it in a parent area of that size; division
+    // truncates, so a smaller parent gives a negative offset.
+    void CenterProgress(int parent_width, int parent_height);
+    // Creates the window if needed, sets the bar to 0 and shows it.
+    void StartProgress();
+    // Sets the bar when the window exists; then, either way, processes pending messages.
+    void SetProgress(int percent);
+    // When the window exists: bar to 100, pause, hide.
+    void FinishProgress();
+    // When the window exists: destroys it.
+    void FreeProgress();
+
+    bool HasWindow() const { return window_ != nullptr; }
+
+  private:
+    ProgressWindow& Window();
+    ProgressPlatform& Platform();
+
+    std::shared_ptr<ProgressPlatform> platform_;
+    std::unique_ptr<ProgressWindow> window_;
+};
+
+}  // namespace kvt::ui

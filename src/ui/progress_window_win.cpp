@@ -1,0 +1,248 @@
+#include "ui/progress_window_win.h"
+
+#include <vector>
+
+#include "base/errors.h"
+#include "ui/load_progress.h"
+#include "ui/message_pass_win.h"
+#include "ui/progress_bar.h"
+#include "ui/window_class_win.h"
+#include "ui/window_region.h"
+
+namespace kvt::ui {
+
+namespace {
+
+constexpr wchar_t kProgressClass[] = L"KvNewTavrixLoadProgress";
+
+COLORREF Colour(std::uint32_t rgb) {
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+// The bitmap's pixels as 0x00RRGGBB, rows from the top.
+Bitmap PixelsOf(HBITMAP bitmap) {
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof(info), &info);
+    Bitmap picture;
+    picture.width = info.bmWidth;
+    picture.height = info.bmHeight;
+    picture.pixels.resize(static_cast<std::size_t>(info.bmWidth) *
+                          static_cast<std::size_t>(info.bmHeight));
+    BITMAPINFO request{};
+    request.bmiHeader.biSize = sizeof(request.bmiHeader);
+    request.bmiHeader.biWidth = info.bmWidth;
+    request.bmiHeader.biHeight = -info.bmHeight;  // top-down
+    request.bmiHeader.biPlanes = 1;
+    request.bmiHeader.biBitCount = 32;
+    request.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), picture.pixels.data(), &request,
+              DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    return picture;
+}
+
+HRGN RegionOf(const std::vector<Rect>& rects) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    for (const Rect& rect : rects) {
+        HRGN run = CreateRectRgn(rect.left, rect.top, rect.right, rect.bottom);
+        CombineRgn(region, region, run, RGN_OR);
+        DeleteObject(run);
+    }
+    return region;
+}
+
+class Win32ProgressWindow final : public ProgressWindow {
+  public:
+    Win32ProgressWindow(HMODULE module, int bitmap_id) : module_(module) {
+        bitmap_ = static_cast<HBITMAP>(LoadImageW(module, MAKEINTRESOURCEW(bitmap_id), IMAGE_BITMAP,
+                                                  0, 0, LR_CREATEDIBSECTION));
+        if (bitmap_ == nullptr) {
+            throw Exception("The progress window's bitmap is missing");
+        }
+        RegisterWindowClassOnce(module, kProgressClass, WindowProc);
+        try {
+            Window();
+        } catch (...) {
+            DeleteObject(bitmap_);
+            throw;
+        }
+    }
+    Win32ProgressWindow(const Win32ProgressWindow&) = delete;
+    Win32ProgressWindow& operator=(const Win32ProgressWindow&) = delete;
+
+    ~Win32ProgressWindow() override {
+        if (window_ != nullptr) {
+            ReleaseWindowObject(window_);
+            DestroyWindow(window_);
+        }
+        DeleteObject(bitmap_);
+    }
+
+    void SetParent(WindowHandle parent) override {
+        HWND window = Window();
+        SetWindowLongPtrW(window, GWL_STYLE, WS_CHILD | WS_CLIPSIBLINGS);
+        ::SetParent(window, reinterpret_cast<HWND>(parent));
+    }
+
+    void MoveTo(int left, int top) override {
+        SetWindowPos(Window(), nullptr, left, top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        placed_ = true;
+    }
+
+    void SetPercent(int percent) override {
+        percent_ = percent;
+        HWND window = Window();
+        InvalidateRect(window, nullptr, FALSE);
+        UpdateWindow(window);
+    }
+
+    void ShowOnTop() override {
+        HWND window = Window();
+        if (!shown_before_) {
+            ShowFirstTime();
+        }
+        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        UpdateWindow(window);
+    }
+
+    void Hide() override { ShowWindow(Window(), SW_HIDE); }
+
+  private:
+    // The shared window outlives the control it was parented to: when that control's
+    // window took it along on destruction, a new one is made, as yet unplaced and unshown.
+    HWND Window() {
+        if (window_ != nullptr) {
+            return window_;
+        }
+        window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kProgressClass, L"",
+                                  WS_POPUP | WS_CLIPSIBLINGS, 0, 0, kProgressWindowWidth,
+                                  kProgressWindowHeight, nullptr, nullptr, module_, this);
+        if (window_ == nullptr) {
+            throw Exception("The progress window could not be created");
+        }
+        shown_before_ = false;
+        placed_ = false;
+        return window_;
+    }
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+        auto* const self = WindowObject<Win32ProgressWindow>(window, message, lparam);
+        if (self != nullptr) {
+            switch (message) {
+                case WM_PAINT:
+                    self->Paint();
+                    return 0;
+                case WM_NCDESTROY:
+                    ReleaseWindowObject(window);
+                    self->window_ = nullptr;
+                    break;
+                case WM_ERASEBKGND:
+                    return 1;
+                case WM_LBUTTONDOWN:
+                    // Dragging the picture moves the window within its parent.
+                    ReleaseCapture();
+                    SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+                    return 0;
+                default:
+                    break;
+            }
+        }
+        return DefWindowProcW(window, message, wparam, lparam);
+    }
+
+    // The outline is computed once; the first showing centres the window by the screen's
+    // size, which for a child window counts inside its parent.
+    void ShowFirstTime() {
+        shown_before_ = true;
+        const Bitmap picture = PixelsOf(bitmap_);
+        SetWindowRgn(window_, RegionOf(RegionRects(picture, TransparentColour(picture))), FALSE);
+        if (!placed_) {
+            const Point origin =
+                CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                               kProgressWindowWidth, kProgressWindowHeight);
+            SetWindowPos(window_, nullptr, origin.left, origin.top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+
+    void Paint() {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window_, &paint);
+        HDC picture = CreateCompatibleDC(dc);
+        HGDIOBJ previous = SelectObject(picture, bitmap_);
+        BITMAP info{};
+        GetObjectW(bitmap_, sizeof(info), &info);
+        BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, picture, 0, 0, SRCCOPY);
+        SelectObject(picture, previous);
+        DeleteDC(picture);
+        PaintBar(dc);
+        EndPaint(window_, &paint);
+    }
+
+    void PaintBar(HDC dc) const {
+        const RECT bar{kBarLeft, kBarTop, kBarLeft + kBarWidth, kBarTop + kBarHeight};
+        HBRUSH border = CreateSolidBrush(Colour(kBarColourRgb));
+        FrameRect(dc, &bar, border);
+        DeleteObject(border);
+        RECT inner = bar;
+        InflateRect(&inner, -kBarBorderWidth, -kBarBorderWidth);
+        const int fill = BarFillWidth(percent_, BarInnerWidth(kBarWidth, kBarBorderWidth));
+        const RECT filled{inner.left, inner.top, inner.left + fill, inner.bottom};
+        const RECT rest{inner.left + fill, inner.top, inner.right, inner.bottom};
+        HBRUSH bar_brush = CreateSolidBrush(Colour(kBarColourRgb));
+        HBRUSH back_brush = CreateSolidBrush(Colour(kBarBackColourRgb));
+        FillRect(dc, &filled, bar_brush);
+        FillRect(dc, &rest, back_brush);
+        DeleteObject(bar_brush);
+        DeleteObject(back_brush);
+
+        const std::string text = PercentText(percent_);
+        SetBkMode(dc, TRANSPARENT);
+        HGDIOBJ font = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        DrawPart(dc, inner, filled, text, Colour(kBarBackColourRgb));
+        DrawPart(dc, inner, rest, text, Colour(kBarColourRgb));
+        SelectObject(dc, font);
+    }
+
+    // The text centred on the whole bar, drawn only inside `part`.
+    static void DrawPart(HDC dc, RECT whole, const RECT& part, const std::string& text,
+                         COLORREF colour) {
+        if (part.right <= part.left) {
+            return;
+        }
+        const int saved = SaveDC(dc);
+        IntersectClipRect(dc, part.left, part.top, part.right, part.bottom);
+        SetTextColor(dc, colour);
+        DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &whole,
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        RestoreDC(dc, saved);
+    }
+
+    HMODULE module_;
+    HWND window_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    int percent_ = 0;
+    bool shown_before_ = false;
+    bool placed_ = false;
+};
+
+}  // namespace
+
+Win32ProgressPlatform::Win32ProgressPlatform(HMODULE module, int bitmap_id)
+    : module_(module), bitmap_id_(bitmap_id) {}
+
+std::unique_ptr<ProgressWindow> Win32ProgressPlatform::CreateProgressWindow() {
+    return std::make_unique<Win32ProgressWindow>(module_, bitmap_id_);
+}
+
+void Win32ProgressPlatform::ProcessMessages() {
+    ProcessPendingMessages();
+}
+
+void Win32ProgressPlatform::Pause(std::chrono::milliseconds duration) {
+    Sleep(static_cast<DWORD>(duration.count()));
+}
+
+}  // namespace kvt::ui
