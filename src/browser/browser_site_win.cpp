@@ -10,25 +10,6 @@ constexpr DISPID kAmbientDownloadControl = -5512;  // DISPID_AMBIENT_DLCONTROL
 
 }  // namespace
 
-HRESULT BrowserSite::QueryInterface(REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    auto* client_site = static_cast<IOleClientSite*>(this);
-    if (Answer(iid, IID_IUnknown, client_site, out) ||
-        Answer(iid, IID_IOleClientSite, client_site, out) ||
-        Answer(iid, IID_IOleWindow, static_cast<IOleInPlaceSite*>(this), out) ||
-        Answer(iid, IID_IOleInPlaceSite, static_cast<IOleInPlaceSite*>(this), out) ||
-        Answer(iid, IID_IOleInPlaceUIWindow, static_cast<IOleInPlaceFrame*>(this), out) ||
-        Answer(iid, IID_IOleInPlaceFrame, static_cast<IOleInPlaceFrame*>(this), out) ||
-        Answer(iid, IID_IDocHostUIHandler, static_cast<IDocHostUIHandler*>(this), out) ||
-        Answer(iid, IID_IDispatch, static_cast<IDispatch*>(this), out)) {
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
 HRESULT BrowserSite::SaveObject() {
     return E_NOTIMPL;
 }
@@ -241,25 +222,6 @@ HRESULT BrowserSite::FilterDataObject(IDataObject*, IDataObject** filtered) {
         *filtered = nullptr;
     }
     return S_FALSE;
-}
-
-HRESULT BrowserSite::GetTypeInfoCount(UINT* count) {
-    if (count == nullptr) {
-        return E_POINTER;
-    }
-    *count = 0;
-    return S_OK;
-}
-
-HRESULT BrowserSite::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info != nullptr) {
-        *info = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-HRESULT BrowserSite::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return E_NOTIMPL;
 }
 
 HRESULT BrowserSite::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,

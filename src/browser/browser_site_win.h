@@ -9,16 +9,17 @@
 #include <ole2.h>
 
 #include "com/com_object_win.h"
+#include "com/dispatch_base_win.h"
 
 namespace kvt::browser {
 
 class BrowserSite final
-    : public com::ComObjectBase<IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame,
-                                IDocHostUIHandler, IDispatch> {
+    : public com::ComObjectBase<IOleClientSite, IOleInPlaceSite,
+                                com::Alias<IOleWindow, IOleInPlaceSite>, IOleInPlaceFrame,
+                                com::Alias<IOleInPlaceUIWindow, IOleInPlaceFrame>,
+                                IDocHostUIHandler, com::DispatchWithoutTypeInfo<>> {
   public:
     explicit BrowserSite(HWND window) : window_(window) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
 
     // IOleClientSite
     HRESULT STDMETHODCALLTYPE SaveObject() override;
@@ -76,9 +77,6 @@ class BrowserSite final
     HRESULT STDMETHODCALLTYPE FilterDataObject(IDataObject*, IDataObject** filtered) override;
 
     // IDispatch: the ambient properties.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
                                      EXCEPINFO*, UINT*) override;
 

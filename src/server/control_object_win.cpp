@@ -37,18 +37,6 @@ void InstallProgressPlatform() {
 // The class has no event interface: an enumerator over no connection points.
 class NoConnectionPoints final : public com::ComObjectBase<IEnumConnectionPoints> {
   public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (out == nullptr) {
-            return E_POINTER;
-        }
-        auto* self = static_cast<IEnumConnectionPoints*>(this);
-        if (Answer(iid, IID_IUnknown, self, out) ||
-            Answer(iid, IID_IEnumConnectionPoints, self, out)) {
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
     HRESULT STDMETHODCALLTYPE Next(ULONG, IConnectionPoint**, ULONG* fetched) override {
         if (fetched != nullptr) {
             *fetched = 0;
@@ -108,51 +96,6 @@ KvNewTavrixControl::~KvNewTavrixControl() {
     browser_.reset();
     form_.reset();
     ServerState::ObjectDestroyed();
-}
-
-HRESULT KvNewTavrixControl::QueryInterface(REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    auto* main = static_cast<IKvNewTavrix*>(this);
-    if (Answer(iid, IID_IUnknown, main, out) || Answer(iid, IID_IDispatch, main, out) ||
-        Answer(iid, IID_IKvNewTavrix, main, out) ||
-        Answer(iid, IID_IDvPlugin, static_cast<IDvPlugin*>(this), out) ||
-        Answer(iid, IID_IProvideClassInfo, static_cast<IProvideClassInfo*>(this), out) ||
-        Answer(iid, IID_ISupportErrorInfo, static_cast<ISupportErrorInfo*>(this), out) ||
-        Answer(iid, IID_IOleObject, static_cast<IOleObject*>(this), out) ||
-        Answer(iid, IID_IOleControl, static_cast<IOleControl*>(this), out) ||
-        Answer(iid, IID_IOleWindow, static_cast<IOleInPlaceObject*>(this), out) ||
-        Answer(iid, IID_IOleInPlaceObject, static_cast<IOleInPlaceObject*>(this), out) ||
-        Answer(iid, IID_IOleInPlaceActiveObject, static_cast<IOleInPlaceActiveObject*>(this),
-               out) ||
-        Answer(iid, IID_IViewObject, static_cast<IViewObject2*>(this), out) ||
-        Answer(iid, IID_IViewObject2, static_cast<IViewObject2*>(this), out) ||
-        Answer(iid, IID_IDataObject, static_cast<IDataObject*>(this), out) ||
-        Answer(iid, IID_IPersist, static_cast<IPersistStreamInit*>(this), out) ||
-        Answer(iid, IID_IPersistStreamInit, static_cast<IPersistStreamInit*>(this), out) ||
-        Answer(iid, IID_IPersistStorage, static_cast<IPersistStorage*>(this), out) ||
-        Answer(iid, IID_IPersistPropertyBag, static_cast<IPersistPropertyBag*>(this), out) ||
-        Answer(iid, IID_IPerPropertyBrowsing, static_cast<IPerPropertyBrowsing*>(this), out) ||
-        Answer(iid, IID_ISpecifyPropertyPages, static_cast<ISpecifyPropertyPages*>(this), out) ||
-        Answer(iid, IID_ISimpleFrameSite, static_cast<ISimpleFrameSite*>(this), out) ||
-        Answer(iid, IID_IQuickActivate, static_cast<IQuickActivate*>(this), out) ||
-        Answer(iid, IID_IObjectSafety, static_cast<IObjectSafety*>(this), out) ||
-        Answer(iid, IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this),
-               out)) {
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-bool KvNewTavrixControl::Answers(REFIID iid) {
-    void* answered = nullptr;
-    if (FAILED(QueryInterface(iid, &answered)) || answered == nullptr) {
-        return false;
-    }
-    static_cast<IUnknown*>(answered)->Release();
-    return true;
 }
 
 HRESULT KvNewTavrixControl::GetTypeInfoCount(UINT* count) {

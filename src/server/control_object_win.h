@@ -17,21 +17,26 @@
 #include "control/plugin_facade.h"
 #include "dravon.h"
 #include "kvnewtavrixproj.h"
+
+// MinGW's objsafe.h gives IObjectSafety no __uuidof; this is its identifier.
+__CRT_UUID_DECL(IObjectSafety, 0xcb5bdc81, 0x93c1, 0x11cf, 0x8f, 0x20, 0x00, 0x80, 0x5f, 0x2c, 0xd0,
+                0x64)
 #include "ui/control_form_win.h"
 
 namespace kvt::server {
 
 class KvNewTavrixControl final
     : public com::ComObjectBase<
-          IKvNewTavrix, IDvPlugin, IProvideClassInfo, ISupportErrorInfo, IOleObject, IOleControl,
-          IOleInPlaceObject, IOleInPlaceActiveObject, IViewObject2, IDataObject, IPersistStreamInit,
-          IPersistStorage, IPersistPropertyBag, IPerPropertyBrowsing, ISpecifyPropertyPages,
-          ISimpleFrameSite, IQuickActivate, IObjectSafety, IConnectionPointContainer> {
+          IKvNewTavrix, com::Alias<IDispatch, IKvNewTavrix>, IDvPlugin, IProvideClassInfo,
+          ISupportErrorInfo, IOleObject, IOleControl, IOleInPlaceObject,
+          com::Alias<IOleWindow, IOleInPlaceObject>, IOleInPlaceActiveObject, IViewObject2,
+          com::Alias<IViewObject, IViewObject2>, IDataObject, IPersistStreamInit,
+          com::Alias<IPersist, IPersistStreamInit>, IPersistStorage, IPersistPropertyBag,
+          IPerPropertyBrowsing, ISpecifyPropertyPages, ISimpleFrameSite, IQuickActivate,
+          IObjectSafety, IConnectionPointContainer> {
   public:
     // A new control object, answered as `iid`.
     static HRESULT Create(REFIID iid, void** out);
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
 
     // IDispatch (IKvNewTavrix, and the dispatch part of IDvPlugin)
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
@@ -180,7 +185,6 @@ class KvNewTavrixControl final
     KvNewTavrixControl();
     ~KvNewTavrixControl() override;
 
-    bool Answers(REFIID iid);
     HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position);
 
     std::shared_ptr<ui::ControlFormWindow> form_;

@@ -44,17 +44,6 @@ class RangesEventsPoint final : public com::ComObjectBase<IConnectionPoint> {
         return called;
     }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (out == nullptr) {
-            return E_POINTER;
-        }
-        auto* self = static_cast<IConnectionPoint*>(this);
-        if (Answer(iid, IID_IUnknown, self, out) || Answer(iid, IID_IConnectionPoint, self, out)) {
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
         if (iid == nullptr) {
             return E_POINTER;
@@ -119,19 +108,6 @@ TestRangeItem* TestRangeItem::Find(const std::wstring& id) {
         }
     }
     return nullptr;
-}
-
-HRESULT TestRangeItem::QueryInterface(REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    auto* self = static_cast<IDvRangeItem*>(this);
-    if (Answer(iid, IID_IUnknown, self, out) || Answer(iid, IID_IDispatch, self, out) ||
-        Answer(iid, IID_IDvRangeItem, self, out)) {
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
 }
 
 HRESULT TestRangeItem::Item(LONG index, IDvRangeItem** item) {
@@ -199,21 +175,6 @@ std::size_t TestRanges::SinkCount() const {
     return point_->Count();
 }
 
-HRESULT TestRanges::QueryInterface(REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    auto* self = static_cast<IDvRanges*>(this);
-    if (Answer(iid, IID_IUnknown, self, out) || Answer(iid, IID_IDispatch, self, out) ||
-        Answer(iid, IID_IDvRanges, self, out) ||
-        Answer(iid, IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this),
-               out)) {
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
 HRESULT TestRanges::Root(IDvRangeItem** root) {
     if (root == nullptr) {
         return E_POINTER;
@@ -256,19 +217,6 @@ HRESULT TestRanges::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
 TestController::TestController(com::ComPtr<TestRanges> ranges, std::shared_ptr<TableStore> store,
                                HWND main_window)
     : ranges_(std::move(ranges)), store_(std::move(store)), main_window_(main_window) {}
-
-HRESULT TestController::QueryInterface(REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    auto* self = static_cast<IDvController*>(this);
-    if (Answer(iid, IID_IUnknown, self, out) || Answer(iid, IID_IDispatch, self, out) ||
-        Answer(iid, IID_IDvController, self, out)) {
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
 
 HRESULT TestController::MainHandle(LONG* handle) {
     if (handle == nullptr) {

@@ -26,7 +26,6 @@ class TestRangeItem final : public EarlyBound<IDvRangeItem> {
     void Add(com::ComPtr<TestRangeItem> child);
     TestRangeItem* Find(const std::wstring& id);
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     HRESULT STDMETHODCALLTYPE Item(LONG index, IDvRangeItem** item) override;
     HRESULT STDMETHODCALLTYPE Count(LONG* count) override;
     HRESULT STDMETHODCALLTYPE Name(BSTR* name) override;
@@ -55,7 +54,6 @@ class TestRanges final : public EarlyBound<IDvRanges, IConnectionPointContainer>
     int Fire(DISPID dispatch_id);
     std::size_t SinkCount() const;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     HRESULT STDMETHODCALLTYPE Root(IDvRangeItem** root) override;
     HRESULT STDMETHODCALLTYPE FindRange(BSTR id, IDvRangeItem** item) override;
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override;
@@ -77,7 +75,6 @@ class TestController final : public EarlyBound<IDvController> {
     const std::vector<LONG>& HandledKeys() const { return handled_keys_; }
     const std::vector<std::wstring>& OpenedModules() const { return opened_modules_; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
     HRESULT STDMETHODCALLTYPE MainHandle(LONG* handle) override;
     HRESULT STDMETHODCALLTYPE OpenModule(BSTR prog_id, BSTR parameter, LONG, LONG) override;
     HRESULT STDMETHODCALLTYPE QueryService(GUID iid, IUnknown** service, LONG* status) override;

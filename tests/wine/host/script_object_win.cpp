@@ -18,32 +18,6 @@ bool SameName(const std::wstring& a, const wchar_t* b) {
 
 }  // namespace
 
-HRESULT ScriptObject::QueryInterface(REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    auto* self = static_cast<IDispatch*>(this);
-    if (Answer(iid, IID_IUnknown, self, out) || Answer(iid, IID_IDispatch, self, out)) {
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-HRESULT ScriptObject::GetTypeInfoCount(UINT* count) {
-    if (count != nullptr) {
-        *count = 0;
-    }
-    return S_OK;
-}
-
-HRESULT ScriptObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info != nullptr) {
-        *info = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
 HRESULT ScriptObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     if (names == nullptr || ids == nullptr || count == 0) {
         return E_INVALIDARG;

@@ -11,27 +11,16 @@
 #include <vector>
 
 #include "com/com_object_win.h"
+#include "com/dispatch_base_win.h"
 
 namespace kvt::wintest {
 
-template <typename... Interfaces>
-class EarlyBound : public com::ComObjectBase<Interfaces...> {
+template <typename Primary, typename... Others>
+class EarlyBound
+    : public com::ComObjectBase<com::DispatchWithoutTypeInfo<Primary>,
+                                com::Alias<IDispatch, com::DispatchWithoutTypeInfo<Primary>>,
+                                Others...> {
   public:
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (count != nullptr) {
-            *count = 0;
-        }
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        if (info != nullptr) {
-            *info = nullptr;
-        }
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
                                      UINT*) override {
         return E_NOTIMPL;
@@ -40,13 +29,10 @@ class EarlyBound : public com::ComObjectBase<Interfaces...> {
 
 // An automation object with named members; Invoke hands the member's name, its
 // arguments first to last and the result to Member.
-class ScriptObject : public com::ComObjectBase<IDispatch> {
+class ScriptObject : public com::ComObjectBase<com::DispatchWithoutTypeInfo<>> {
   public:
     explicit ScriptObject(std::vector<std::wstring> members) : members_(std::move(members)) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                             DISPID* ids) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters,
