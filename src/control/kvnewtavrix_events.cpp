@@ -90,7 +90,7 @@ bool TKvNewTavrix::RewriteRangeRef(Variant& url) {
 }
 
 CallResult TKvNewTavrix::NewWindow2(NewWindow& event) {
-    return OnEvent([&] {
+    const CallResult result = OnEvent([&] {
         const std::shared_ptr<ui::PopupWindow> popup =
             ports_.popups->CreatePopup([weak = weak_from_this()] {
                 if (const auto self = weak.lock()) {
@@ -103,6 +103,13 @@ CallResult TKvNewTavrix::NewWindow2(NewWindow& event) {
         popup_ = popup;
         event.window = popup->BrowserApplication();
     });
+    if (!result.Ok()) {
+        // Without a popup of ours the engine would open a browser window of its own,
+        // outside the host.
+        event.window.reset();
+        event.cancel = true;
+    }
+    return result;
 }
 
 void TKvNewTavrix::PopupClosed() {

@@ -194,5 +194,25 @@ TEST(PopupEvents, NewWindowsOpenPopupsThatShowBringsToTheFront) {
     EXPECT_EQ(h.journal.Entries(), (Strings{"FocusDocument"}));
 }
 
+// Without a popup to hand over, the engine must not open a browser window of its own
+// outside the host: the new window is cancelled and the error stays inside.
+TEST(PopupEvents, ANewWindowThatGetsNoPopupIsCancelled) {
+    ControlHarness h;
+    h.Start();
+    h.popups->fail_next = true;
+    std::shared_ptr<InterfaceBase> window;
+    bool cancel = false;
+    const CallResult result = h.browser->FireNewWindow(window, &cancel);
+    EXPECT_FALSE(result.Ok());
+    EXPECT_EQ(result.message, "The popup window could not be created");
+    EXPECT_TRUE(cancel);
+    EXPECT_EQ(window, nullptr);
+    EXPECT_FALSE(h.control->HasPopup());
+
+    ASSERT_TRUE(h.browser->FireNewWindow(window, &cancel).Ok());  // the next one opens
+    EXPECT_FALSE(cancel);
+    EXPECT_NE(window, nullptr);
+}
+
 }  // namespace
 }  // namespace kvt::control

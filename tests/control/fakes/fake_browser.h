@@ -58,13 +58,16 @@ class FakeBrowser : public browser::Browser {
         navigation.cancel = event.cancel;
         return navigation;
     }
-    CallResult FireNewWindow(std::shared_ptr<InterfaceBase>& window) {
+    CallResult FireNewWindow(std::shared_ptr<InterfaceBase>& window, bool* cancel = nullptr) {
         browser::BrowserEvents::NewWindow event;
         CallResult result;
         if (const auto events = events_.lock()) {
             result = events->NewWindow2(event);
         }
         window = event.window;
+        if (cancel != nullptr) {
+            *cancel = event.cancel;
+        }
         return result;
     }
     CallResult FireProgress(std::int32_t progress, std::int32_t progress_max) {

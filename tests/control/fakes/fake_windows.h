@@ -169,6 +169,10 @@ class FakePopupFactory : public ui::PopupFactory {
     explicit FakePopupFactory(Journal& journal) : journal_(journal) {}
     std::shared_ptr<ui::PopupWindow> CreatePopup(std::function<void()> on_destroyed) override {
         journal_.Add("CreatePopup");
+        if (fail_next) {
+            fail_next = false;
+            throw Exception("The popup window could not be created");
+        }
         popups.push_back(std::make_shared<FakePopup>(journal_, std::move(on_destroyed)));
         return popups.back();
     }
@@ -178,6 +182,7 @@ class FakePopupFactory : public ui::PopupFactory {
         popups.erase(popups.begin() + static_cast<std::ptrdiff_t>(index));
     }
     std::vector<std::shared_ptr<FakePopup>> popups;
+    bool fail_next = false;  // the next creation throws, as a platform out of windows does
 
   private:
     Journal& journal_;
