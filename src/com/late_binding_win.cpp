@@ -24,29 +24,57 @@ DISPID MemberId(IDispatch& object, std::u16string_view name) {
     return id;
 }
 
+// The arguments of one call in wire order (last first), cleared however the call ends:
+// a conversion that throws half-way frees the ones already built.
+class WireArguments {
+  public:
+    explicit WireArguments(std::initializer_list<Variant> arguments) : wire_(arguments.size()) {
+        for (VARIANT& value : wire_) {
+            VariantInit(&value);
+        }
+        std::size_t slot = wire_.size();
+        for (const Variant& argument : arguments) {
+            ToVariant(argument, wire_[--slot]);
+        }
+    }
+    WireArguments(const WireArguments&) = delete;
+    WireArguments& operator=(const WireArguments&) = delete;
+    ~WireArguments() {
+        for (VARIANT& value : wire_) {
+            VariantClear(&value);
+        }
+    }
+
+    DISPPARAMS Parameters() { return {wire_.data(), nullptr, static_cast<UINT>(wire_.size()), 0}; }
+
+  private:
+    std::vector<VARIANT> wire_;
+};
+
+// The exception information a failed Invoke fills in, freed on every path.
+struct ExceptionInfo : EXCEPINFO {
+    ExceptionInfo() : EXCEPINFO{} {}
+    ExceptionInfo(const ExceptionInfo&) = delete;
+    ExceptionInfo& operator=(const ExceptionInfo&) = delete;
+    ~ExceptionInfo() {
+        SysFreeString(bstrDescription);
+        SysFreeString(bstrSource);
+        SysFreeString(bstrHelpFile);
+    }
+};
+
 Variant Invoke(IDispatch& object, std::u16string_view name, WORD kind,
                std::initializer_list<Variant> arguments) {
     const DISPID id = MemberId(object, name);
-    // The wire order is last first.
-    std::vector<VARIANT> wire(arguments.size());
-    std::size_t slot = wire.size();
-    for (const Variant& argument : arguments) {
-        ToVariant(argument, wire[--slot]);
-    }
-    DISPPARAMS parameters{wire.data(), nullptr, static_cast<UINT>(wire.size()), 0};
+    WireArguments wire(arguments);
+    DISPPARAMS parameters = wire.Parameters();
     ComVariant result;
-    EXCEPINFO exception{};
+    ExceptionInfo exception;
     UINT bad_argument = 0;
     const HRESULT hr = object.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &parameters,
                                      result.Get(), &exception, &bad_argument);
-    for (VARIANT& value : wire) {
-        VariantClear(&value);
-    }
-    const WideString description = Bstr::ToWide(exception.bstrDescription);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrHelpFile);
     if (FAILED(hr)) {
+        const WideString description = Bstr::ToWide(exception.bstrDescription);
         const std::string what = WideToUtf8(name);
         throw EOleError(static_cast<HResult>(hr), description.empty()
                                                       ? what + " failed on the host's object"
