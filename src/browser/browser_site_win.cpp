@@ -118,8 +118,17 @@ HRESULT BrowserSite::SetBorderSpace(LPCBORDERWIDTHS) {
     return S_OK;
 }
 
-HRESULT BrowserSite::SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) {
+// The engine names its active object here when it becomes UI-active, and clears it when it
+// leaves; keyboard messages are offered to it.
+HRESULT BrowserSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) {
+    active_object_ = object;
     return S_OK;
+}
+
+HRESULT BrowserSite::OfferAccelerator(MSG& message) {
+    // Held across the call: the engine may clear its active object while translating.
+    const com::ComPtr<IOleInPlaceActiveObject> object = active_object_;
+    return object ? object->TranslateAccelerator(&message) : S_FALSE;
 }
 
 HRESULT BrowserSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) {

@@ -80,8 +80,14 @@ class BrowserSite final
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
                                      EXCEPINFO*, UINT*) override;
 
+    // Offers a keyboard message to the engine's active object, as a container's message loop
+    // does while the engine is UI-active; S_OK when the engine used it.
+    HRESULT OfferAccelerator(MSG& message);
+
   private:
     HWND window_;
+    // What the engine named as its active object when it became UI-active.
+    com::ComPtr<IOleInPlaceActiveObject> active_object_;
 };
 
 }  // namespace kvt::browser

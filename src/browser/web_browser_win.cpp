@@ -160,6 +160,10 @@ void WebBrowserHost::ActivateDocument(HWND window) {
     }
 }
 
+bool WebBrowserHost::TranslateAccelerator(MSG& message) {
+    return site_->OfferAccelerator(message) == S_OK;
+}
+
 void WebBrowserHost::SetEvents(std::weak_ptr<BrowserEvents> events) {
     sink_->SetEvents(std::move(events));
 }

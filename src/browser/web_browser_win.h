@@ -50,6 +50,10 @@ class WebBrowserHost final : public Browser {
     // Gives the document the focus inside `window`; every failure is dropped.
     void ActivateDocument(HWND window);
 
+    // Offers a keyboard message to the engine's active object; true when the engine used
+    // it and it must not be dispatched.
+    bool TranslateAccelerator(MSG& message);
+
     HWND Parent() const { return parent_; }
     const com::ComPtr<IWebBrowser2>& Engine() const { return browser_; }
 

@@ -186,12 +186,18 @@ class KvNewTavrixControl final
     ~KvNewTavrixControl() override;
 
     HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position);
+    HRESULT ActivateUserInterface(IOleClientSite* site, HWND parent, LPCRECT position);
+    void SetActiveObjectOfContainer(IOleInPlaceActiveObject* object);
 
     std::shared_ptr<ui::ControlFormWindow> form_;
     std::shared_ptr<browser::WebBrowserHost> browser_;
     std::unique_ptr<control::PluginFacade> facade_;
     com::ComPtr<IOleClientSite> client_site_;
     com::ComPtr<IOleInPlaceSite> in_place_site_;
+    // The container's frame and document window while in place: told about the control's
+    // active object while it is UI-active, so that the container offers it the keyboard.
+    com::ComPtr<IOleInPlaceFrame> frame_;
+    com::ComPtr<IOleInPlaceUIWindow> document_;
     com::ComPtr<IOleAdviseHolder> ole_advise_;
     com::ComPtr<IAdviseSink> view_advise_;
     DWORD view_advise_aspects_ = 0;

@@ -93,6 +93,8 @@ HRESULT KvNewTavrixControl::ActivateInPlace(IOleClientSite* site, HWND parent, L
         area = *position;
     }
     in_place_site_ = in_place;
+    frame_ = frame;
+    document_ = document;
     in_place_active_ = true;
     form_->PlaceIn(container, position != nullptr ? *position : area);
     return S_OK;
@@ -106,15 +108,8 @@ HRESULT KvNewTavrixControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG,
         case OLEIVERB_SHOW:
         case OLEIVERB_INPLACEACTIVATE:
             return ActivateInPlace(activating, parent, position);
-        case OLEIVERB_UIACTIVATE: {
-            const HRESULT hr = ActivateInPlace(activating, parent, position);
-            if (SUCCEEDED(hr) && !ui_active_) {
-                ui_active_ = true;
-                in_place_site_->OnUIActivate();
-                SetFocus(form_->Window());
-            }
-            return hr;
-        }
+        case OLEIVERB_UIACTIVATE:
+            return ActivateUserInterface(activating, parent, position);
         case OLEIVERB_HIDE:
             UIDeactivate();
             ShowWindow(form_->Window(), SW_HIDE);
@@ -123,6 +118,31 @@ HRESULT KvNewTavrixControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG,
             return S_OK;
         default:
             return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+    }
+}
+
+// UI activation as containers expect it: the site hears OnUIActivate, then the frame and
+// the document window learn the control's active object, which their message loop offers
+// the keyboard through TranslateAccelerator; the control's window takes the focus.
+HRESULT KvNewTavrixControl::ActivateUserInterface(IOleClientSite* site, HWND parent,
+                                                  LPCRECT position) {
+    const HRESULT hr = ActivateInPlace(site, parent, position);
+    if (FAILED(hr) || ui_active_) {
+        return hr;
+    }
+    ui_active_ = true;
+    in_place_site_->OnUIActivate();
+    SetActiveObjectOfContainer(static_cast<IOleInPlaceActiveObject*>(this));
+    SetFocus(form_->Window());
+    return hr;
+}
+
+void KvNewTavrixControl::SetActiveObjectOfContainer(IOleInPlaceActiveObject* object) {
+    if (frame_) {
+        frame_->SetActiveObject(object, nullptr);
+    }
+    if (document_) {
+        document_->SetActiveObject(object, nullptr);
     }
 }
 
@@ -247,6 +267,8 @@ HRESULT KvNewTavrixControl::InPlaceDeactivate() {
     }
     UIDeactivate();
     in_place_active_ = false;
+    frame_.Reset();
+    document_.Reset();
     form_->Park();
     if (const com::ComPtr<IOleInPlaceSite> site = std::move(in_place_site_)) {
         site->OnInPlaceDeactivate();
@@ -257,6 +279,7 @@ HRESULT KvNewTavrixControl::InPlaceDeactivate() {
 HRESULT KvNewTavrixControl::UIDeactivate() {
     if (ui_active_) {
         ui_active_ = false;
+        SetActiveObjectOfContainer(nullptr);
         if (in_place_site_) {
             in_place_site_->OnUIDeactivate(FALSE);
         }
@@ -276,8 +299,13 @@ HRESULT KvNewTavrixControl::ReactivateAndUndo() {
     return E_NOTIMPL;
 }
 
-HRESULT KvNewTavrixControl::TranslateAccelerator(LPMSG) {
-    return S_FALSE;
+// The container offers keyboard messages here while the control is UI-active; they go on to
+// the engine's own active object (Tab, clipboard keys, Delete and the like).
+HRESULT KvNewTavrixControl::TranslateAccelerator(LPMSG message) {
+    if (message == nullptr) {
+        return E_INVALIDARG;
+    }
+    return browser_ && browser_->TranslateAccelerator(*message) ? S_OK : S_FALSE;
 }
 
 HRESULT KvNewTavrixControl::OnFrameWindowActivate(BOOL) {

@@ -9,6 +9,7 @@
 #include "server/registration_win.h"
 #include "server/server_state_win.h"
 #include "server/type_library_win.h"
+#include "ui/popup_window_win.h"
 
 using kvt::server::ServerState;
 
@@ -38,8 +39,9 @@ STDAPI DllGetClassObject(REFCLSID class_id, REFIID iid, void** out) {
     return FAILED(found) ? found : answer;
 }
 
+// A live popup runs its modal loop in this DLL's code, even after its control has gone.
 STDAPI DllCanUnloadNow() {
-    return ServerState::CanUnload() ? S_OK : S_FALSE;
+    return ServerState::CanUnload() && !kvt::ui::AnyPopupLive() ? S_OK : S_FALSE;
 }
 
 STDAPI DllRegisterServer() {

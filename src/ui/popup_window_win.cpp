@@ -17,10 +17,47 @@ constexpr UINT_PTR kShowTimer = 1;
 
 class Win32Popup;
 
-// Popups own themselves: each stays here from creation until its modal loop has ended.
+// Popups own themselves: each stays here from creation until its modal loop has ended, or
+// until its window goes if it never got as far as showing.
 std::vector<std::shared_ptr<Win32Popup>>& LivePopups() {
     static std::vector<std::shared_ptr<Win32Popup>> popups;
     return popups;
+}
+
+// The popup's window, destroyed with its owner; the window object is released first, so
+// that no message of the window's last moments reaches a popup that is being destroyed
+// (or whose construction failed after the window was made).
+class PopupWindowHandle {
+  public:
+    PopupWindowHandle() = default;
+    explicit PopupWindowHandle(HWND window) : window_(window) {}
+    PopupWindowHandle(const PopupWindowHandle&) = delete;
+    PopupWindowHandle& operator=(const PopupWindowHandle&) = delete;
+    ~PopupWindowHandle() { Reset(); }
+
+    HWND Get() const { return window_; }
+    // The window is going by itself (WM_DESTROY): it is no longer ours to destroy.
+    void Forget() {
+        if (window_ != nullptr) {
+            ReleaseWindowObject(window_);
+            window_ = nullptr;
+        }
+    }
+    void Reset() {
+        if (const HWND window = std::exchange(window_, nullptr); window != nullptr) {
+            ReleaseWindowObject(window);
+            if (IsWindow(window)) {
+                DestroyWindow(window);
+            }
+        }
+    }
+
+  private:
+    HWND window_ = nullptr;
+};
+
+bool IsKeyboardMessage(const MSG& message) {
+    return message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
 }
 
 class Win32Popup final : public PopupWindow,
@@ -30,48 +67,47 @@ class Win32Popup final : public PopupWindow,
   public:
     Win32Popup(HMODULE module, int icon_id, HWND owner, std::function<void()> on_destroyed,
                std::shared_ptr<PopupFactory> factory)
-        : on_destroyed_(std::move(on_destroyed)), factory_(std::move(factory)), owner_(owner) {
-        RegisterWindowClassOnce(
-            module, kPopupClass, WindowProc,
-            {LoadIconW(module, MAKEINTRESOURCEW(icon_id)), GetSysColorBrush(COLOR_BTNFACE)});
-        window_ = CreateWindowExW(0, kPopupClass, L"", WS_OVERLAPPEDWINDOW & ~WS_MINIMIZEBOX,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, kPopupWidth, kPopupHeight, owner,
-                                  nullptr, module, this);
-        if (window_ == nullptr) {
-            throw Exception("The popup window could not be created");
-        }
+        : on_destroyed_(std::move(on_destroyed)),
+          factory_(std::move(factory)),
+          owner_(owner),
+          window_(CreatePopupWindow(module, icon_id, owner, this)) {
         SetCaption(PopupInitialCaption());
-        browser_ = std::make_unique<browser::WebBrowserHost>(window_);
+        browser_ = std::make_unique<browser::WebBrowserHost>(window_.Get());
     }
 
     ~Win32Popup() override {
         browser_.reset();
-        if (IsWindow(window_)) {
-            ReleaseWindowObject(window_);
-            DestroyWindow(window_);
-        }
+        ReleaseOwner();
     }
 
     void Start() {
         browser_->SetEvents(weak_from_this());
-        SetTimer(window_, kShowTimer, 1, nullptr);
+        SetTimer(window_.Get(), kShowTimer, 1, nullptr);
     }
+
+    // The window of the popup whose modal loop runs innermost, if any: a popup opened now
+    // belongs above it.
+    HWND ModalWindow() const { return in_modal_loop_ ? window_.Get() : nullptr; }
 
     // PopupWindow
     void BringToFront() override {
-        if (IsWindow(window_)) {
-            SetForegroundWindow(window_);
-            BringWindowToTop(window_);
+        if (const HWND window = window_.Get(); window != nullptr && IsWindow(window)) {
+            SetForegroundWindow(window);
+            BringWindowToTop(window);
         }
     }
     std::shared_ptr<InterfaceBase> BrowserApplication() override {
+        if (!browser_) {
+            throw Exception("The popup window has closed");
+        }
         return std::make_shared<com::ComObject>(
             com::ComPtr<IUnknown>(browser_->Application().Get()));
     }
 
     // PopupView
     void SetCaption(const AnsiString& caption) override {
-        SetWindowTextW(window_, reinterpret_cast<const wchar_t*>(AnsiToWide(caption).c_str()));
+        SetWindowTextW(window_.Get(),
+                       reinterpret_cast<const wchar_t*>(AnsiToWide(caption).c_str()));
     }
     std::optional<WideString> TopDocumentTitle() override {
         WideString title;
@@ -82,17 +118,23 @@ class Win32Popup final : public PopupWindow,
     }
     void ActivateDocument() override {
         if (browser_) {
-            browser_->ActivateDocument(window_);
+            browser_->ActivateDocument(window_.Get());
         }
     }
 
     // BrowserEvents of the popup's own browser.
     CallResult BeforeNavigate2(BeforeNavigate&) override { return {}; }
     CallResult NewWindow2(NewWindow& event) override {
-        return Guarded([&] {
+        const CallResult result = Guarded([&] {
             // A nested popup lives on by itself; nothing here refers to it.
             event.window = factory_->CreatePopup(nullptr)->BrowserApplication();
         });
+        if (!result.Ok()) {
+            // No browser window of the engine's own outside the host.
+            event.window.reset();
+            event.cancel = true;
+        }
+        return result;
     }
     CallResult NavigateComplete2(const Variant&) override {
         PopupNavigateComplete(*this);
@@ -106,6 +148,19 @@ class Win32Popup final : public PopupWindow,
     CallResult CommandStateChange(std::int32_t, bool) override { return {}; }
 
   private:
+    static HWND CreatePopupWindow(HMODULE module, int icon_id, HWND owner, Win32Popup* popup) {
+        RegisterWindowClassOnce(
+            module, kPopupClass, WindowProc,
+            {LoadIconW(module, MAKEINTRESOURCEW(icon_id)), GetSysColorBrush(COLOR_BTNFACE)});
+        const HWND window = CreateWindowExW(
+            0, kPopupClass, L"", WS_OVERLAPPEDWINDOW & ~WS_MINIMIZEBOX, CW_USEDEFAULT,
+            CW_USEDEFAULT, kPopupWidth, kPopupHeight, owner, nullptr, module, popup);
+        if (window == nullptr) {
+            throw Exception("The popup window could not be created");
+        }
+        return window;
+    }
+
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
         auto* const self = WindowObject<Win32Popup>(window, message, lparam);
         if (self != nullptr) {
@@ -122,9 +177,17 @@ class Win32Popup final : public PopupWindow,
                         self->browser_->Resize(LOWORD(lparam), HIWORD(lparam));
                     }
                     return 0;
-                case WM_DESTROY:
+                case WM_CLOSE:
+                    // A modal window hands activation back to its owner before it goes;
+                    // destroyed first, activation would jump to another application.
+                    self->ReleaseOwner();
+                    DestroyWindow(window);
+                    return 0;
+                case WM_DESTROY: {
+                    const std::shared_ptr<Win32Popup> keep = self->shared_from_this();
                     self->Destroying();
                     return 0;
+                }
                 default:
                     break;
             }
@@ -133,6 +196,10 @@ class Win32Popup final : public PopupWindow,
     }
 
     void Destroying() {
+        ReleaseOwner();
+        KillTimer(window_.Get(), kShowTimer);
+        window_.Forget();
+        browser_.reset();
         if (on_destroyed_) {
             const std::function<void()> notify = std::exchange(on_destroyed_, nullptr);
             try {
@@ -141,32 +208,56 @@ class Win32Popup final : public PopupWindow,
                 // The creator's notification must not stop the window from going.
             }
         }
-        KillTimer(window_, kShowTimer);
-        browser_.reset();
+        if (!in_modal_loop_) {
+            // Gone before it was shown: no modal loop will let it go.
+            std::erase(LivePopups(), shared_from_this());
+        }
     }
 
     void CentreOnScreen() {
         RECT frame{};
-        GetWindowRect(window_, &frame);
+        GetWindowRect(window_.Get(), &frame);
         const int width = frame.right - frame.left;
         const int height = frame.bottom - frame.top;
-        SetWindowPos(window_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+        SetWindowPos(window_.Get(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                      (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
-    // The modal loop: the owner is disabled until the popup closes; then the popup frees
-    // itself.
+    void DisableOwner() {
+        if (owner_ != nullptr && IsWindowEnabled(owner_)) {
+            EnableWindow(owner_, FALSE);
+            owner_disabled_ = true;
+        }
+    }
+    // Idempotent: the owner is enabled again once, whichever way the popup goes.
+    void ReleaseOwner() {
+        if (std::exchange(owner_disabled_, false) && IsWindow(owner_)) {
+            EnableWindow(owner_, TRUE);
+            SetActiveWindow(owner_);
+        }
+    }
+
+    // Keyboard messages go to the engine first, as in the panel, so that Tab, the clipboard
+    // keys and Delete work in the page.
+    void Dispatch(MSG& message) {
+        if (IsKeyboardMessage(message) && browser_ && browser_->TranslateAccelerator(message)) {
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+
+    // The modal loop: the owner (the host's main window, or the popup this one was opened
+    // from) is disabled until the popup closes; then the popup frees itself.
     void ShowModal() {
         const std::shared_ptr<Win32Popup> self = shared_from_this();
+        in_modal_loop_ = true;
         CentreOnScreen();
-        const bool owner_enabled = owner_ != nullptr && IsWindowEnabled(owner_);
-        if (owner_enabled) {
-            EnableWindow(owner_, FALSE);
-        }
-        ShowWindow(window_, SW_SHOW);
+        DisableOwner();
+        ShowWindow(window_.Get(), SW_SHOW);
         MSG message;
-        while (IsWindow(window_)) {
+        while (window_.Get() != nullptr && IsWindow(window_.Get())) {
             const BOOL got = GetMessageW(&message, nullptr, 0, 0);
             if (got == 0) {
                 PostQuitMessage(static_cast<int>(message.wParam));
@@ -175,23 +266,35 @@ class Win32Popup final : public PopupWindow,
             if (got < 0) {
                 break;
             }
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+            Dispatch(message);
         }
-        if (owner_enabled) {
-            EnableWindow(owner_, TRUE);
-            SetForegroundWindow(owner_);
-        }
-        auto& live = LivePopups();
-        std::erase(live, self);
+        ReleaseOwner();
+        in_modal_loop_ = false;
+        std::erase(LivePopups(), self);
     }
 
     std::function<void()> on_destroyed_;
     std::shared_ptr<PopupFactory> factory_;
     HWND owner_;
-    HWND window_ = nullptr;
+    bool owner_disabled_ = false;
+    bool in_modal_loop_ = false;
+    // Made before the window, whose creation already sends messages that look at it; the
+    // destructor lets the browser go before the window.
     std::unique_ptr<browser::WebBrowserHost> browser_;
+    PopupWindowHandle window_;
 };
+
+// The owner of a new popup: the innermost popup whose modal loop runs, else the host's
+// main window.
+HWND OwnerForNewPopup(HWND host_window) {
+    const auto& live = LivePopups();
+    for (auto popup = live.rbegin(); popup != live.rend(); ++popup) {
+        if (const HWND window = (*popup)->ModalWindow(); window != nullptr && IsWindow(window)) {
+            return window;
+        }
+    }
+    return host_window;
+}
 
 }  // namespace
 
@@ -199,11 +302,19 @@ Win32PopupFactory::Win32PopupFactory(HMODULE module, int icon_id, HWND (*owner)(
     : module_(module), icon_id_(icon_id), owner_(owner) {}
 
 std::shared_ptr<PopupWindow> Win32PopupFactory::CreatePopup(std::function<void()> on_destroyed) {
-    auto popup = std::make_shared<Win32Popup>(module_, icon_id_, owner_(), std::move(on_destroyed),
-                                              shared_from_this());
+    auto popup = std::make_shared<Win32Popup>(module_, icon_id_, OwnerForNewPopup(owner_()),
+                                              std::move(on_destroyed), shared_from_this());
     popup->Start();
     LivePopups().push_back(popup);
     return popup;
+}
+
+}  // namespace kvt::ui
+
+namespace kvt::ui {
+
+bool AnyPopupLive() {
+    return !LivePopups().empty();
 }
 
 }  // namespace kvt::ui

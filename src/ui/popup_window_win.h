@@ -1,7 +1,8 @@
 #pragma once
 // The popup browser window on Windows: a modal top-level window owned by the host's main
-// window, filled by its own WebBrowser. It shows itself from a 1 ms timer, so the event
-// that created it has returned to the engine first, and frees itself after it closes.
+// window (or by the popup it was opened from), filled by its own WebBrowser. It shows itself from a
+// 1 ms timer, so the event that created it has returned to the engine first, and frees itself after
+// it closes.
 
 #include <windows.h>
 
@@ -25,5 +26,8 @@ class Win32PopupFactory final : public PopupFactory,
     int icon_id_;
     HWND (*owner_)();
 };
+
+// True while any popup lives: its code must stay loaded under its modal loop.
+bool AnyPopupLive();
 
 }  // namespace kvt::ui
