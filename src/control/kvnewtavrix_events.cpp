@@ -23,7 +23,14 @@ CallResult TKvNewTavrix::OnEvent(Body&& body) {
 }
 
 void TKvNewTavrix::ControlResized(int width, int height) {
-    OnEvent([&] { ports_.progress->CenterProgress(width, height); });
+    OnEvent([&] {
+        // After another control's close there is no shared window: the one made for the
+        // centring belongs inside this control.
+        if (!ports_.progress->HasWindow()) {
+            ports_.progress->AttachProgress(ports_.form->Handle());
+        }
+        ports_.progress->CenterProgress(width, height);
+    });
 }
 
 CallResult TKvNewTavrix::BeforeNavigate2(BeforeNavigate& event) {

@@ -38,7 +38,8 @@ class LoadProgress {
     // When the window exists: destroys it.
     void FreeProgress();
 
-    bool HasWindow() const { return window_ != nullptr; }
+    // A window exists and has not gone with its parent.
+    bool HasWindow() const { return window_ != nullptr && window_->Alive(); }
 
   private:
     ProgressWindow& Window();

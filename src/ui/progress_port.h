@@ -24,6 +24,9 @@ class ProgressWindow {
     // Shows the window above the parent's other child windows.
     virtual void ShowOnTop() = 0;
     virtual void Hide() = 0;
+    // False once the native window has gone with its parent (a control window destroyed
+    // without closing); the next use makes a new one, which must be attached again.
+    virtual bool Alive() const { return true; }
 };
 
 class ProgressPlatform {

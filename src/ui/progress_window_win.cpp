@@ -80,10 +80,11 @@ class Win32ProgressWindow final : public ProgressWindow {
     }
 
     void SetParent(WindowHandle parent) override {
-        HWND window = Window();
-        SetWindowLongPtrW(window, GWL_STYLE, WS_CHILD | WS_CLIPSIBLINGS);
-        ::SetParent(window, reinterpret_cast<HWND>(parent));
+        parent_ = reinterpret_cast<HWND>(parent);
+        ::SetParent(Window(), parent_);
     }
+
+    bool Alive() const override { return window_ != nullptr && IsWindow(window_); }
 
     void MoveTo(int left, int top) override {
         SetWindowPos(Window(), nullptr, left, top, 0, 0,
@@ -112,13 +113,17 @@ class Win32ProgressWindow final : public ProgressWindow {
   private:
     // The shared window outlives the control it was parented to: when that control's
     // window took it along on destruction, a new one is made, as yet unplaced and unshown.
+    // It is always a child window: of the last parent while that lives, else of the
+    // message-only parent until the next control attaches it. Never a top-level window,
+    // which would stay on top of every application.
     HWND Window() {
         if (window_ != nullptr) {
             return window_;
         }
-        window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kProgressClass, L"",
-                                  WS_POPUP | WS_CLIPSIBLINGS, 0, 0, kProgressWindowWidth,
-                                  kProgressWindowHeight, nullptr, nullptr, module_, this);
+        const HWND parent = IsWindow(parent_) ? parent_ : HWND_MESSAGE;
+        window_ = CreateWindowExW(0, kProgressClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0,
+                                  kProgressWindowWidth, kProgressWindowHeight, parent, nullptr,
+                                  module_, this);
         if (window_ == nullptr) {
             throw Exception("The progress window could not be created");
         }
@@ -221,6 +226,7 @@ class Win32ProgressWindow final : public ProgressWindow {
     }
 
     HMODULE module_;
+    HWND parent_ = nullptr;
     HWND window_ = nullptr;
     HBITMAP bitmap_ = nullptr;
     int percent_ = 0;

@@ -108,5 +108,40 @@ TEST(Scenario, ControlsOfOneProcessShareTheProgressWindowAndEachKeepsItsSettings
     shared.SetPlatform(nullptr);
 }
 
+// The shared window is never left without a parent: after another control's close a resize
+// makes the new window inside the resized control, and a window that died with its parent
+// is attached to the next control that loads.
+TEST(Scenario, TheSharedProgressWindowIsAlwaysInsideALivingControl) {
+    fakes::Journal journal;
+    fakes::MessageQueue queue;
+    ui::LoadProgress& shared = ui::LoadProgress::Shared();
+    auto platform = std::make_shared<fakes::FakeProgressPlatform>(journal, queue);
+    shared.SetPlatform(platform);
+
+    ControlHarness first(ControlHarness::DefaultTree(), nullptr, &shared);
+    ControlHarness second(ControlHarness::DefaultTree(), nullptr, &shared);
+    first.form->handle = 1;
+    second.form->handle = 2;
+    first.Start();
+    second.Start();
+    ASSERT_TRUE(first.facade.ClosePlugin().Ok());
+    ASSERT_FALSE(shared.HasWindow());
+
+    journal.Clear();
+    second.form->Resize(400, 300);
+    EXPECT_EQ(journal.Entries(), (std::vector<std::string>{"ProgressCreate", "ProgressParent 2",
+                                                           "ProgressMove 88 74"}));
+
+    platform->windows.back()->gone_with_parent = true;
+    journal.Clear();
+    second.browser->FireBeforeNavigate("http://content/next");
+    EXPECT_TRUE(journal.Contains("ProgressParent 2"));
+    EXPECT_TRUE(journal.Contains("ProgressShow"));
+
+    ASSERT_TRUE(second.facade.ClosePlugin().Ok());
+    shared.FreeProgress();
+    shared.SetPlatform(nullptr);
+}
+
 }  // namespace
 }  // namespace kvt::control

@@ -42,6 +42,7 @@ struct ProgressState {
     int percent = -1;
     bool visible = false;
     bool destroyed = false;
+    bool gone_with_parent = false;  // the native window died with its parent
 };
 
 class FakeProgressWindow : public ui::ProgressWindow {
@@ -73,6 +74,7 @@ class FakeProgressWindow : public ui::ProgressWindow {
         state_->visible = false;
         journal_.Add("ProgressHide");
     }
+    bool Alive() const override { return !state_->gone_with_parent; }
 
   private:
     Journal& journal_;
