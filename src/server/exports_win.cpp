@@ -4,6 +4,7 @@
 #include <ole2.h>
 
 #include "com/com_error_win.h"
+#include "com/out_param_win.h"
 #include "kvnewtavrixproj.h"
 #include "server/class_factory_win.h"
 #include "server/registration_win.h"
@@ -25,8 +26,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 }
 
 STDAPI DllGetClassObject(REFCLSID class_id, REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = kvt::com::RequirePointers(out); FAILED(hr)) {
+        return hr;
     }
     *out = nullptr;
     if (class_id != CLSID_KvNewTavrix) {
