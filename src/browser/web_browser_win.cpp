@@ -141,20 +141,9 @@ void WebBrowserHost::FocusDocument() {
                         parent_, &area);
 }
 
-void WebBrowserHost::ActivateDocument(HWND window) {
+void WebBrowserHost::ActivateDocument() noexcept {
     try {
-        com::ComPtr<IDispatch> document;
-        if (FAILED(browser_->get_Document(document.Out())) || !document) {
-            return;
-        }
-        const auto application = Application().As<IOleObject>();
-        if (!application) {
-            return;
-        }
-        RECT area{};
-        GetClientRect(window, &area);
-        application->DoVerb(OLEIVERB_UIACTIVATE, nullptr, static_cast<IOleClientSite*>(site_.Get()),
-                            0, window, &area);
+        FocusDocument();
     } catch (...) {
         // Activation is a courtesy; a page that cannot take the focus stays as it is.
     }

@@ -82,7 +82,7 @@ class Win32Popup final : public PopupWindow,
     }
     void ActivateDocument() override {
         if (browser_) {
-            browser_->ActivateDocument(window_);
+            browser_->ActivateDocument();
         }
     }
 
