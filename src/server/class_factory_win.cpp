@@ -49,9 +49,7 @@ HRESULT ControlFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) 
     if (outer != nullptr) {
         return CLASS_E_NOAGGREGATION;
     }
-    HRESULT answer = E_UNEXPECTED;
-    const HRESULT created = com::ComGuard([&] { answer = KvNewTavrixControl::Create(iid, out); });
-    return FAILED(created) ? created : answer;
+    return com::ComGuardAnswer([&] { return KvNewTavrixControl::Create(iid, out); });
 }
 
 HRESULT ControlFactory::LockServer(BOOL lock) {

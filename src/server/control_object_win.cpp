@@ -43,7 +43,10 @@ class NoConnectionPoints final : public com::ComObjectBase<IEnumConnectionPoints
     }
     HRESULT STDMETHODCALLTYPE Skip(ULONG count) override { return count == 0 ? S_OK : S_FALSE; }
     HRESULT STDMETHODCALLTYPE Reset() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** out) override {
+    HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** out) override { return New(out); }
+
+    // A new enumerator through a required out parameter.
+    static HRESULT New(IEnumConnectionPoints** out) {
         if (const HRESULT hr = com::RequirePointers(out); FAILED(hr)) {
             return hr;
         }
@@ -158,11 +161,7 @@ HRESULT KvNewTavrixControl::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DW
 }
 
 HRESULT KvNewTavrixControl::EnumConnectionPoints(IEnumConnectionPoints** points) {
-    if (const HRESULT hr = com::RequirePointers(points); FAILED(hr)) {
-        return hr;
-    }
-    *points = com::MakeComObject<NoConnectionPoints>().Detach();
-    return S_OK;
+    return NoConnectionPoints::New(points);
 }
 
 HRESULT KvNewTavrixControl::FindConnectionPoint(REFIID, IConnectionPoint** point) {

@@ -33,10 +33,8 @@ STDAPI DllGetClassObject(REFCLSID class_id, REFIID iid, void** out) {
     if (class_id != CLSID_KvNewTavrix) {
         return CLASS_E_CLASSNOTAVAILABLE;
     }
-    HRESULT answer = E_UNEXPECTED;
-    const HRESULT found = kvt::com::ComGuard(
-        [&] { answer = kvt::server::ControlFactory::Instance().QueryInterface(iid, out); });
-    return FAILED(found) ? found : answer;
+    return kvt::com::ComGuardAnswer(
+        [&] { return kvt::server::ControlFactory::Instance().QueryInterface(iid, out); });
 }
 
 STDAPI DllCanUnloadNow() {

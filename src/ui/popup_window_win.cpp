@@ -46,10 +46,7 @@ class Win32Popup final : public PopupWindow,
 
     ~Win32Popup() override {
         browser_.reset();
-        if (IsWindow(window_)) {
-            ReleaseWindowObject(window_);
-            DestroyWindow(window_);
-        }
+        DestroyObjectWindow(window_);
     }
 
     void Start() {

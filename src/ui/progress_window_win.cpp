@@ -66,12 +66,7 @@ class Win32ProgressWindow final : public ProgressWindow {
     Win32ProgressWindow(const Win32ProgressWindow&) = delete;
     Win32ProgressWindow& operator=(const Win32ProgressWindow&) = delete;
 
-    ~Win32ProgressWindow() override {
-        if (window_ != nullptr) {
-            ReleaseWindowObject(window_);
-            DestroyWindow(window_);
-        }
-    }
+    ~Win32ProgressWindow() override { DestroyObjectWindow(window_); }
 
     void SetParent(WindowHandle parent) override {
         HWND window = Window();

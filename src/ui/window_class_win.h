@@ -55,4 +55,13 @@ inline void ReleaseWindowObject(HWND window) {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
 }
 
+// Destroys the window of an object that is going, unless it went already; the object is
+// let go first, so the window's last messages no longer reach it.
+inline void DestroyObjectWindow(HWND window) {
+    if (IsWindow(window)) {
+        ReleaseWindowObject(window);
+        DestroyWindow(window);
+    }
+}
+
 }  // namespace kvt::ui
