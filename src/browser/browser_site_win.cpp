@@ -1,6 +1,7 @@
 #include "browser/browser_site_win.h"
 
 #include "browser/web_browser_win.h"
+#include "com/out_param_win.h"
 
 namespace kvt::browser {
 
@@ -15,17 +16,11 @@ HRESULT BrowserSite::SaveObject() {
 }
 
 HRESULT BrowserSite::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
-    if (moniker != nullptr) {
-        *moniker = nullptr;
-    }
-    return E_NOTIMPL;
+    return com::NotImplemented(moniker);
 }
 
 HRESULT BrowserSite::GetContainer(IOleContainer** container) {
-    if (container != nullptr) {
-        *container = nullptr;
-    }
-    return E_NOINTERFACE;
+    return com::AnswerEmpty(E_NOINTERFACE, container);
 }
 
 HRESULT BrowserSite::ShowObject() {
@@ -41,11 +36,7 @@ HRESULT BrowserSite::RequestNewObjectLayout() {
 }
 
 HRESULT BrowserSite::GetWindow(HWND* window) {
-    if (window == nullptr) {
-        return E_POINTER;
-    }
-    *window = window_;
-    return S_OK;
+    return com::SetOut(window, window_);
 }
 
 HRESULT BrowserSite::ContextSensitiveHelp(BOOL) {
@@ -66,9 +57,9 @@ HRESULT BrowserSite::OnUIActivate() {
 
 HRESULT BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
                                       LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
-    if (frame == nullptr || document == nullptr || position == nullptr || clip == nullptr ||
-        info == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(frame, document, position, clip, info);
+        FAILED(hr)) {
+        return hr;
     }
     *frame = static_cast<IOleInPlaceFrame*>(this);
     AddRef();
@@ -160,8 +151,8 @@ HRESULT BrowserSite::ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) {
 }
 
 HRESULT BrowserSite::GetHostInfo(DOCHOSTUIINFO* info) {
-    if (info == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(info); FAILED(hr)) {
+        return hr;
     }
     info->cbSize = sizeof(DOCHOSTUIINFO);
     info->dwFlags = DOCHOSTUIFLAG_NO3DBORDER;
@@ -199,38 +190,23 @@ HRESULT BrowserSite::TranslateAccelerator(LPMSG, const GUID*, DWORD) {
 }
 
 HRESULT BrowserSite::GetOptionKeyPath(LPOLESTR* key, DWORD) {
-    if (key != nullptr) {
-        *key = nullptr;
-    }
-    return S_FALSE;
+    return com::AnswerEmpty(S_FALSE, key);
 }
 
 HRESULT BrowserSite::GetDropTarget(IDropTarget*, IDropTarget** target) {
-    if (target != nullptr) {
-        *target = nullptr;
-    }
-    return E_NOTIMPL;
+    return com::NotImplemented(target);
 }
 
 HRESULT BrowserSite::GetExternal(IDispatch** external) {
-    if (external != nullptr) {
-        *external = nullptr;
-    }
-    return S_FALSE;
+    return com::AnswerEmpty(S_FALSE, external);
 }
 
 HRESULT BrowserSite::TranslateUrl(DWORD, LPWSTR, LPWSTR* translated) {
-    if (translated != nullptr) {
-        *translated = nullptr;
-    }
-    return S_FALSE;
+    return com::AnswerEmpty(S_FALSE, translated);
 }
 
 HRESULT BrowserSite::FilterDataObject(IDataObject*, IDataObject** filtered) {
-    if (filtered != nullptr) {
-        *filtered = nullptr;
-    }
-    return S_FALSE;
+    return com::AnswerEmpty(S_FALSE, filtered);
 }
 
 HRESULT BrowserSite::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,

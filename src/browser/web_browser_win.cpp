@@ -8,6 +8,7 @@
 #include "browser/browser_site_win.h"
 #include "com/bstr_win.h"
 #include "com/com_error_win.h"
+#include "com/handle_win.h"
 #include "com/variant_win.h"
 
 namespace kvt::browser {
@@ -33,15 +34,14 @@ void RegisterUserAgentToken() {
         return;
     }
     registered = true;
-    HKEY key = nullptr;
+    com::UniqueHkey key;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, kPostPlatformKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS) {
+                        key.Out(), nullptr) != ERROR_SUCCESS) {
         return;  // the engine then sends its own User-Agent only
     }
     const wchar_t empty[] = L"";
-    RegSetValueExW(key, kUserAgentToken, 0, REG_SZ, reinterpret_cast<const BYTE*>(empty),
+    RegSetValueExW(key.Get(), kUserAgentToken, 0, REG_SZ, reinterpret_cast<const BYTE*>(empty),
                    sizeof(empty));
-    RegCloseKey(key);
 }
 
 WebBrowserHost::WebBrowserHost(HWND parent)
@@ -141,20 +141,9 @@ void WebBrowserHost::FocusDocument() {
                         parent_, &area);
 }
 
-void WebBrowserHost::ActivateDocument(HWND window) {
+void WebBrowserHost::ActivateDocument() noexcept {
     try {
-        com::ComPtr<IDispatch> document;
-        if (FAILED(browser_->get_Document(document.Out())) || !document) {
-            return;
-        }
-        const auto application = Application().As<IOleObject>();
-        if (!application) {
-            return;
-        }
-        RECT area{};
-        GetClientRect(window, &area);
-        application->DoVerb(OLEIVERB_UIACTIVATE, nullptr, static_cast<IOleClientSite*>(site_.Get()),
-                            0, window, &area);
+        FocusDocument();
     } catch (...) {
         // Activation is a courtesy; a page that cannot take the focus stays as it is.
     }

@@ -47,8 +47,9 @@ class WebBrowserHost final : public Browser {
     com::ComPtr<IDispatch> Application();
     // The top document's title; false when there is no HTML document.
     bool DocumentTitle(WideString& title);
-    // Gives the document the focus inside `window`; every failure is dropped.
-    void ActivateDocument(HWND window);
+    // FocusDocument (the document UI-activated inside the parent window) with every failure
+    // dropped, for callers to whom the focus is a courtesy.
+    void ActivateDocument() noexcept;
 
     // Offers a keyboard message to the engine's active object; true when the engine used
     // it and it must not be dispatched.

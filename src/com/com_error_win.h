@@ -39,6 +39,15 @@ HRESULT ComCall(Body&& body) noexcept {
     return ReportResult(ran.Ok() ? answered : ran);
 }
 
+// For bodies that answer an HRESULT of their own (a QueryInterface, a creation): that
+// answer as it is, or the barrier's when the body throws.
+template <typename Body>
+HRESULT ComGuardAnswer(Body&& body) noexcept {
+    HRESULT answer = E_UNEXPECTED;
+    const HRESULT ran = ComGuard([&] { answer = body(); });
+    return FAILED(ran) ? ran : answer;
+}
+
 // Raises EOleError for a failed HRESULT of a call named `what`.
 void Check(HRESULT hr, const char* what);
 

@@ -20,6 +20,7 @@
 #include <utility>
 
 #include "com/com_ptr_win.h"
+#include "com/out_param_win.h"
 
 namespace kvt::com {
 
@@ -83,8 +84,8 @@ class ComObjectBase : public Entries... {
     ComObjectBase& operator=(const ComObjectBase&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (out == nullptr) {
-            return E_POINTER;
+        if (const HRESULT hr = RequirePointers(out); FAILED(hr)) {
+            return hr;
         }
         void* answer = nullptr;
         if (iid == IID_IUnknown) {

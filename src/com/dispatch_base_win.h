@@ -8,6 +8,8 @@
 
 #include <oaidl.h>
 
+#include "com/out_param_win.h"
+
 namespace kvt::com {
 
 #pragma GCC diagnostic push
@@ -17,18 +19,9 @@ class DispatchWithoutTypeInfo : public Interface {
   public:
     using ComInterface = Interface;
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (count == nullptr) {
-            return E_POINTER;
-        }
-        *count = 0;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return SetOut(count, 0); }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        if (info != nullptr) {
-            *info = nullptr;
-        }
-        return E_NOTIMPL;
+        return NotImplemented(info);
     }
     // No names either, unless the object overrides this.
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {

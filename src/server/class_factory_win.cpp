@@ -1,6 +1,7 @@
 #include "server/class_factory_win.h"
 
 #include "com/com_error_win.h"
+#include "com/out_param_win.h"
 #include "server/control_object_win.h"
 #include "server/server_state_win.h"
 #include "server/type_library_win.h"
@@ -17,8 +18,8 @@ ControlFactory& ControlFactory::Instance() {
 }
 
 HRESULT ControlFactory::QueryInterface(REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(out); FAILED(hr)) {
+        return hr;
     }
     if (iid == IID_IUnknown || iid == IID_IClassFactory) {
         *out = static_cast<IClassFactory*>(this);
@@ -41,16 +42,14 @@ ULONG ControlFactory::Release() {
 }
 
 HRESULT ControlFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(out); FAILED(hr)) {
+        return hr;
     }
     *out = nullptr;
     if (outer != nullptr) {
         return CLASS_E_NOAGGREGATION;
     }
-    HRESULT answer = E_UNEXPECTED;
-    const HRESULT created = com::ComGuard([&] { answer = KvNewTavrixControl::Create(iid, out); });
-    return FAILED(created) ? created : answer;
+    return com::ComGuardAnswer([&] { return KvNewTavrixControl::Create(iid, out); });
 }
 
 HRESULT ControlFactory::LockServer(BOOL lock) {

@@ -3,6 +3,7 @@
 #include "server/control_object_win.h"
 
 #include "com/com_error_win.h"
+#include "com/out_param_win.h"
 #include "control/kvnewtavrix.h"
 #include "resource_ids.h"
 #include "server/com_identity.h"
@@ -38,16 +39,16 @@ void InstallProgressPlatform() {
 class NoConnectionPoints final : public com::ComObjectBase<IEnumConnectionPoints> {
   public:
     HRESULT STDMETHODCALLTYPE Next(ULONG, IConnectionPoint**, ULONG* fetched) override {
-        if (fetched != nullptr) {
-            *fetched = 0;
-        }
-        return S_FALSE;
+        return com::AnswerEmpty(S_FALSE, fetched);
     }
     HRESULT STDMETHODCALLTYPE Skip(ULONG count) override { return count == 0 ? S_OK : S_FALSE; }
     HRESULT STDMETHODCALLTYPE Reset() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** out) override {
-        if (out == nullptr) {
-            return E_POINTER;
+    HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** out) override { return New(out); }
+
+    // A new enumerator through a required out parameter.
+    static HRESULT New(IEnumConnectionPoints** out) {
+        if (const HRESULT hr = com::RequirePointers(out); FAILED(hr)) {
+            return hr;
         }
         *out = com::MakeComObject<NoConnectionPoints>().Detach();
         return S_OK;
@@ -99,16 +100,12 @@ KvNewTavrixControl::~KvNewTavrixControl() {
 }
 
 HRESULT KvNewTavrixControl::GetTypeInfoCount(UINT* count) {
-    if (count == nullptr) {
-        return E_POINTER;
-    }
-    *count = 1;
-    return S_OK;
+    return com::SetOut(count, 1);
 }
 
 HRESULT KvNewTavrixControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    if (info == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(info); FAILED(hr)) {
+        return hr;
     }
     *info = nullptr;
     if (index != 0) {
@@ -129,8 +126,8 @@ HRESULT KvNewTavrixControl::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARA
 }
 
 HRESULT KvNewTavrixControl::GetClassInfo(ITypeInfo** info) {
-    if (info == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(info); FAILED(hr)) {
+        return hr;
     }
     *info = com::ComPtr<ITypeInfo>(ControlTypeLibrary::Instance().ClassInfo()).Detach();
     return S_OK;
@@ -142,8 +139,8 @@ HRESULT KvNewTavrixControl::InterfaceSupportsErrorInfo(REFIID iid) {
 
 HRESULT KvNewTavrixControl::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported,
                                                       DWORD* enabled) {
-    if (supported == nullptr || enabled == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(supported, enabled); FAILED(hr)) {
+        return hr;
     }
     if (!Answers(iid)) {
         *supported = 0;
@@ -164,19 +161,14 @@ HRESULT KvNewTavrixControl::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DW
 }
 
 HRESULT KvNewTavrixControl::EnumConnectionPoints(IEnumConnectionPoints** points) {
-    if (points == nullptr) {
-        return E_POINTER;
-    }
-    *points = com::MakeComObject<NoConnectionPoints>().Detach();
-    return S_OK;
+    return NoConnectionPoints::New(points);
 }
 
 HRESULT KvNewTavrixControl::FindConnectionPoint(REFIID, IConnectionPoint** point) {
-    if (point == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(point); FAILED(hr)) {
+        return hr;
     }
-    *point = nullptr;
-    return CONNECT_E_NOCONNECTION;
+    return com::AnswerEmpty(CONNECT_E_NOCONNECTION, point);
 }
 
 }  // namespace kvt::server

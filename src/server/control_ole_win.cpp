@@ -1,5 +1,6 @@
 // The control object's embedding: IOleObject, IOleControl, in-place activation into the
 // container's window, and the simple-frame site.
+#include "com/out_param_win.h"
 #include "server/com_identity.h"
 #include "server/control_object_win.h"
 
@@ -14,11 +15,7 @@ HRESULT KvNewTavrixControl::SetClientSite(IOleClientSite* site) {
 }
 
 HRESULT KvNewTavrixControl::GetClientSite(IOleClientSite** site) {
-    if (site == nullptr) {
-        return E_POINTER;
-    }
-    *site = com::ComPtr<IOleClientSite>(client_site_).Detach();
-    return S_OK;
+    return com::SetOut(site, client_site_);
 }
 
 HRESULT KvNewTavrixControl::SetHostNames(LPCOLESTR, LPCOLESTR) {
@@ -38,10 +35,7 @@ HRESULT KvNewTavrixControl::SetMoniker(DWORD, IMoniker*) {
 }
 
 HRESULT KvNewTavrixControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
-    if (moniker != nullptr) {
-        *moniker = nullptr;
-    }
-    return E_NOTIMPL;
+    return com::NotImplemented(moniker);
 }
 
 HRESULT KvNewTavrixControl::InitFromData(IDataObject*, BOOL, DWORD) {
@@ -49,10 +43,7 @@ HRESULT KvNewTavrixControl::InitFromData(IDataObject*, BOOL, DWORD) {
 }
 
 HRESULT KvNewTavrixControl::GetClipboardData(DWORD, IDataObject** data) {
-    if (data != nullptr) {
-        *data = nullptr;
-    }
-    return E_NOTIMPL;
+    return com::NotImplemented(data);
 }
 
 HRESULT KvNewTavrixControl::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position) {
@@ -159,11 +150,7 @@ HRESULT KvNewTavrixControl::IsUpToDate() {
 }
 
 HRESULT KvNewTavrixControl::GetUserClassID(CLSID* class_id) {
-    if (class_id == nullptr) {
-        return E_POINTER;
-    }
-    *class_id = CLSID_KvNewTavrix;
-    return S_OK;
+    return com::SetOut(class_id, CLSID_KvNewTavrix);
 }
 
 HRESULT KvNewTavrixControl::GetUserType(DWORD form, LPOLESTR* type) {
@@ -174,8 +161,8 @@ HRESULT KvNewTavrixControl::SetExtent(DWORD aspect, SIZEL* size) {
     if (aspect != DVASPECT_CONTENT) {
         return DV_E_DVASPECT;
     }
-    if (size == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(size); FAILED(hr)) {
+        return hr;
     }
     extent_ = *size;
     return S_OK;
@@ -185,11 +172,7 @@ HRESULT KvNewTavrixControl::GetExtent(DWORD aspect, SIZEL* size) {
     if (aspect != DVASPECT_CONTENT) {
         return DV_E_DVASPECT;
     }
-    if (size == nullptr) {
-        return E_POINTER;
-    }
-    *size = extent_;
-    return S_OK;
+    return com::SetOut(size, extent_);
 }
 
 HRESULT KvNewTavrixControl::Advise(IAdviseSink* sink, DWORD* cookie) {
@@ -207,19 +190,15 @@ HRESULT KvNewTavrixControl::Unadvise(DWORD cookie) {
 }
 
 HRESULT KvNewTavrixControl::EnumAdvise(IEnumSTATDATA** advise) {
-    if (advise == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(advise); FAILED(hr)) {
+        return hr;
     }
     *advise = nullptr;
     return ole_advise_ ? ole_advise_->EnumAdvise(advise) : E_FAIL;
 }
 
 HRESULT KvNewTavrixControl::GetMiscStatus(DWORD, DWORD* status) {
-    if (status == nullptr) {
-        return E_POINTER;
-    }
-    *status = kMiscStatus;
-    return S_OK;
+    return com::SetOut(status, kMiscStatus);
 }
 
 HRESULT KvNewTavrixControl::SetColorScheme(LOGPALETTE*) {
@@ -227,8 +206,8 @@ HRESULT KvNewTavrixControl::SetColorScheme(LOGPALETTE*) {
 }
 
 HRESULT KvNewTavrixControl::GetControlInfo(CONTROLINFO* info) {
-    if (info == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(info); FAILED(hr)) {
+        return hr;
     }
     info->cb = sizeof(CONTROLINFO);
     info->hAccel = nullptr;
@@ -250,11 +229,7 @@ HRESULT KvNewTavrixControl::FreezeEvents(BOOL) {
 }
 
 HRESULT KvNewTavrixControl::GetWindow(HWND* window) {
-    if (window == nullptr) {
-        return E_POINTER;
-    }
-    *window = form_->Window();
-    return S_OK;
+    return com::SetOut(window, form_->Window());
 }
 
 HRESULT KvNewTavrixControl::ContextSensitiveHelp(BOOL) {
@@ -288,8 +263,8 @@ HRESULT KvNewTavrixControl::UIDeactivate() {
 }
 
 HRESULT KvNewTavrixControl::SetObjectRects(LPCRECT position, LPCRECT) {
-    if (position == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(position); FAILED(hr)) {
+        return hr;
     }
     form_->Move(*position);
     return S_OK;
@@ -326,13 +301,7 @@ HRESULT KvNewTavrixControl::EnableModeless(BOOL) {
 
 HRESULT KvNewTavrixControl::PreMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT* result,
                                              DWORD* cookie) {
-    if (result != nullptr) {
-        *result = 0;
-    }
-    if (cookie != nullptr) {
-        *cookie = 0;
-    }
-    return S_OK;  // the message goes on to the window
+    return com::AnswerEmpty(S_OK, result, cookie);  // the message goes on to the window
 }
 
 HRESULT KvNewTavrixControl::PostMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT*, DWORD) {

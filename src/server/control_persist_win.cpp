@@ -1,17 +1,14 @@
 // The control object's persistence: the control publishes no properties, so every form
 // of persistence loads and saves the empty property set. Also quick activation and the
 // (absent) property pages.
+#include "com/out_param_win.h"
 #include "server/com_identity.h"
 #include "server/control_object_win.h"
 
 namespace kvt::server {
 
 HRESULT KvNewTavrixControl::GetClassID(CLSID* class_id) {
-    if (class_id == nullptr) {
-        return E_POINTER;
-    }
-    *class_id = CLSID_KvNewTavrix;
-    return S_OK;
+    return com::SetOut(class_id, CLSID_KvNewTavrix);
 }
 
 HRESULT KvNewTavrixControl::IsDirty() {
@@ -19,16 +16,16 @@ HRESULT KvNewTavrixControl::IsDirty() {
 }
 
 HRESULT KvNewTavrixControl::Load(LPSTREAM stream) {
-    return stream != nullptr ? S_OK : E_POINTER;
+    return com::RequirePointers(stream);
 }
 
 HRESULT KvNewTavrixControl::Save(LPSTREAM stream, BOOL) {
-    return stream != nullptr ? S_OK : E_POINTER;
+    return com::RequirePointers(stream);
 }
 
 HRESULT KvNewTavrixControl::GetSizeMax(ULARGE_INTEGER* size) {
-    if (size == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(size); FAILED(hr)) {
+        return hr;
     }
     size->QuadPart = 0;
     return S_OK;
@@ -39,15 +36,15 @@ HRESULT KvNewTavrixControl::InitNew() {
 }
 
 HRESULT KvNewTavrixControl::InitNew(IStorage* storage) {
-    return storage != nullptr ? S_OK : E_POINTER;
+    return com::RequirePointers(storage);
 }
 
 HRESULT KvNewTavrixControl::Load(IStorage* storage) {
-    return storage != nullptr ? S_OK : E_POINTER;
+    return com::RequirePointers(storage);
 }
 
 HRESULT KvNewTavrixControl::Save(IStorage* storage, BOOL) {
-    return storage != nullptr ? S_OK : E_POINTER;
+    return com::RequirePointers(storage);
 }
 
 HRESULT KvNewTavrixControl::SaveCompleted(IStorage*) {
@@ -59,35 +56,23 @@ HRESULT KvNewTavrixControl::HandsOffStorage() {
 }
 
 HRESULT KvNewTavrixControl::Load(IPropertyBag* bag, IErrorLog*) {
-    return bag != nullptr ? S_OK : E_POINTER;
+    return com::RequirePointers(bag);
 }
 
 HRESULT KvNewTavrixControl::Save(IPropertyBag* bag, BOOL, BOOL) {
-    return bag != nullptr ? S_OK : E_POINTER;
+    return com::RequirePointers(bag);
 }
 
 HRESULT KvNewTavrixControl::GetDisplayString(DISPID, BSTR* text) {
-    if (text != nullptr) {
-        *text = nullptr;
-    }
-    return E_NOTIMPL;
+    return com::NotImplemented(text);
 }
 
 HRESULT KvNewTavrixControl::MapPropertyToPage(DISPID, CLSID* page) {
-    if (page != nullptr) {
-        *page = CLSID_NULL;
-    }
-    return PERPROP_E_NOPAGEAVAILABLE;
+    return com::AnswerEmpty(PERPROP_E_NOPAGEAVAILABLE, page);
 }
 
 HRESULT KvNewTavrixControl::GetPredefinedStrings(DISPID, CALPOLESTR* strings, CADWORD* cookies) {
-    if (strings != nullptr) {
-        *strings = {};
-    }
-    if (cookies != nullptr) {
-        *cookies = {};
-    }
-    return E_NOTIMPL;
+    return com::NotImplemented(strings, cookies);
 }
 
 HRESULT KvNewTavrixControl::GetPredefinedValue(DISPID, DWORD, VARIANT*) {
@@ -95,17 +80,12 @@ HRESULT KvNewTavrixControl::GetPredefinedValue(DISPID, DWORD, VARIANT*) {
 }
 
 HRESULT KvNewTavrixControl::GetPages(CAUUID* pages) {
-    if (pages == nullptr) {
-        return E_POINTER;
-    }
-    pages->cElems = 0;
-    pages->pElems = nullptr;
-    return S_OK;
+    return com::SetOut(pages, CAUUID{});  // no pages
 }
 
 HRESULT KvNewTavrixControl::QuickActivate(QACONTAINER* container, QACONTROL* control) {
-    if (container == nullptr || control == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(container, control); FAILED(hr)) {
+        return hr;
     }
     if (container->cbSize < sizeof(QACONTAINER) || control->cbSize < sizeof(QACONTROL)) {
         return E_INVALIDARG;

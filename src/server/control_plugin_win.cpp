@@ -4,6 +4,7 @@
 
 #include "com/bstr_win.h"
 #include "com/com_error_win.h"
+#include "com/out_param_win.h"
 #include "com/variant_win.h"
 #include "server/control_object_win.h"
 #include "server/host_adapters_win.h"
@@ -46,8 +47,8 @@ HRESULT KvNewTavrixControl::Reserved7(LONG value) {
 }
 
 HRESULT KvNewTavrixControl::QueryStockFlag(LONG value, StockInfoRec, VARIANT_BOOL* flag) {
-    if (flag == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(flag); FAILED(hr)) {
+        return hr;
     }
     return com::ComCall([&] {
         bool answer = false;
@@ -58,8 +59,8 @@ HRESULT KvNewTavrixControl::QueryStockFlag(LONG value, StockInfoRec, VARIANT_BOO
 }
 
 HRESULT KvNewTavrixControl::QueryCount(LONG* count) {
-    if (count == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(count); FAILED(hr)) {
+        return hr;
     }
     return com::ComCall([&] {
         std::int32_t answer = 0;
@@ -84,8 +85,8 @@ HRESULT KvNewTavrixControl::Reserved12(LONG a, LONG b, LONG c) {
 // The record is an out argument: whatever its text fields held on the way in is not the
 // control's to free, so they are only set to the empty text.
 HRESULT KvNewTavrixControl::GetStockInfo(StockInfoRec* stock, LONG value) {
-    if (stock == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(stock); FAILED(hr)) {
+        return hr;
     }
     return com::ComCall([&] {
         control::StockInfo info;
@@ -108,18 +109,14 @@ HRESULT KvNewTavrixControl::QueryObjects(IUnknown** first, IUnknown** second) {
         Variant second_value;
         const CallResult result = facade_->QueryObjects(
             first != nullptr ? &first_value : nullptr, second != nullptr ? &second_value : nullptr);
-        for (IUnknown** out : {first, second}) {
-            if (out != nullptr) {
-                *out = nullptr;
-            }
-        }
+        com::ClearOuts(first, second);
         return result;
     });
 }
 
 HRESULT KvNewTavrixControl::ExecCommand(BSTR command, BSTR* reply) {
-    if (reply == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(reply); FAILED(hr)) {
+        return hr;
     }
     *reply = nullptr;
     return com::ComCall([&] {

@@ -1,5 +1,6 @@
 // The control object's picture for containers: IViewObject2 draws the control's face
 // (the browser paints itself once in place); IDataObject offers no formats.
+#include "com/out_param_win.h"
 #include "server/control_object_win.h"
 
 namespace kvt::server {
@@ -20,18 +21,14 @@ HRESULT KvNewTavrixControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC
 
 HRESULT KvNewTavrixControl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC,
                                         LOGPALETTE** palette) {
-    if (palette == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(palette); FAILED(hr)) {
+        return hr;
     }
-    *palette = nullptr;
-    return S_FALSE;
+    return com::AnswerEmpty(S_FALSE, palette);
 }
 
 HRESULT KvNewTavrixControl::Freeze(DWORD, LONG, void*, DWORD* freeze) {
-    if (freeze != nullptr) {
-        *freeze = 0;
-    }
-    return E_NOTIMPL;
+    return com::NotImplemented(freeze);
 }
 
 HRESULT KvNewTavrixControl::Unfreeze(DWORD) {
@@ -86,10 +83,7 @@ HRESULT KvNewTavrixControl::SetData(FORMATETC*, STGMEDIUM*, BOOL) {
 }
 
 HRESULT KvNewTavrixControl::EnumFormatEtc(DWORD, IEnumFORMATETC** formats) {
-    if (formats != nullptr) {
-        *formats = nullptr;
-    }
-    return E_NOTIMPL;
+    return com::NotImplemented(formats);
 }
 
 HRESULT KvNewTavrixControl::DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) {
@@ -101,10 +95,7 @@ HRESULT KvNewTavrixControl::DUnadvise(DWORD) {
 }
 
 HRESULT KvNewTavrixControl::EnumDAdvise(IEnumSTATDATA** advise) {
-    if (advise != nullptr) {
-        *advise = nullptr;
-    }
-    return OLE_E_ADVISENOTSUPPORTED;
+    return com::AnswerEmpty(OLE_E_ADVISENOTSUPPORTED, advise);
 }
 
 }  // namespace kvt::server

@@ -4,6 +4,7 @@
 #include <ole2.h>
 
 #include "com/com_error_win.h"
+#include "com/out_param_win.h"
 #include "kvnewtavrixproj.h"
 #include "server/class_factory_win.h"
 #include "server/registration_win.h"
@@ -26,17 +27,15 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 }
 
 STDAPI DllGetClassObject(REFCLSID class_id, REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = kvt::com::RequirePointers(out); FAILED(hr)) {
+        return hr;
     }
     *out = nullptr;
     if (class_id != CLSID_KvNewTavrix) {
         return CLASS_E_CLASSNOTAVAILABLE;
     }
-    HRESULT answer = E_UNEXPECTED;
-    const HRESULT found = kvt::com::ComGuard(
-        [&] { answer = kvt::server::ControlFactory::Instance().QueryInterface(iid, out); });
-    return FAILED(found) ? found : answer;
+    return kvt::com::ComGuardAnswer(
+        [&] { return kvt::server::ControlFactory::Instance().QueryInterface(iid, out); });
 }
 
 // A live popup runs its modal loop in this DLL's code, even after its control has gone.

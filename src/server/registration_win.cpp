@@ -7,6 +7,7 @@
 #include "base/errors.h"
 #include "com/bstr_win.h"
 #include "com/com_error_win.h"
+#include "com/handle_win.h"
 #include "kvnewtavrixproj.h"
 #include "resource_ids.h"
 #include "server/com_identity.h"
@@ -47,11 +48,11 @@ void RegisterTypeLibrary(const WideString& path) {
 }
 
 void WriteKey(const RegistryKey& plan) {
-    HKEY key = nullptr;
+    com::UniqueHkey key;
     const std::wstring path = com::ToWindows(plan.path);
     LONG status =
         RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0,
-                        KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, &key, nullptr);
+                        KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, key.Out(), nullptr);
     for (const RegistryValue& value : plan.values) {
         if (status != ERROR_SUCCESS) {
             break;
@@ -59,12 +60,9 @@ void WriteKey(const RegistryKey& plan) {
         const std::wstring name = com::ToWindows(value.name);
         const std::wstring data = com::ToWindows(value.data);
         // REG_SZ stored with its terminating zero.
-        status = RegSetValueExW(key, value.name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
+        status = RegSetValueExW(key.Get(), value.name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
                                 reinterpret_cast<const BYTE*>(data.c_str()),
                                 static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
-    }
-    if (key != nullptr) {
-        RegCloseKey(key);
     }
     if (status != ERROR_SUCCESS) {
         throw Exception("Error creating system registry entry");

@@ -51,10 +51,7 @@ ControlFormWindow::ControlFormWindow() {
 }
 
 ControlFormWindow::~ControlFormWindow() {
-    if (window_ != nullptr) {
-        ReleaseWindowObject(window_);
-        DestroyWindow(window_);
-    }
+    DestroyObjectWindow(window_);
 }
 
 LRESULT CALLBACK ControlFormWindow::WindowProc(HWND window, UINT message, WPARAM wparam,

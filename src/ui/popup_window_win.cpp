@@ -24,38 +24,6 @@ std::vector<std::shared_ptr<Win32Popup>>& LivePopups() {
     return popups;
 }
 
-// The popup's window, destroyed with its owner; the window object is released first, so
-// that no message of the window's last moments reaches a popup that is being destroyed
-// (or whose construction failed after the window was made).
-class PopupWindowHandle {
-  public:
-    PopupWindowHandle() = default;
-    explicit PopupWindowHandle(HWND window) : window_(window) {}
-    PopupWindowHandle(const PopupWindowHandle&) = delete;
-    PopupWindowHandle& operator=(const PopupWindowHandle&) = delete;
-    ~PopupWindowHandle() { Reset(); }
-
-    HWND Get() const { return window_; }
-    // The window is going by itself (WM_DESTROY): it is no longer ours to destroy.
-    void Forget() {
-        if (window_ != nullptr) {
-            ReleaseWindowObject(window_);
-            window_ = nullptr;
-        }
-    }
-    void Reset() {
-        if (const HWND window = std::exchange(window_, nullptr); window != nullptr) {
-            ReleaseWindowObject(window);
-            if (IsWindow(window)) {
-                DestroyWindow(window);
-            }
-        }
-    }
-
-  private:
-    HWND window_ = nullptr;
-};
-
 bool IsKeyboardMessage(const MSG& message) {
     return message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
 }
@@ -118,7 +86,7 @@ class Win32Popup final : public PopupWindow,
     }
     void ActivateDocument() override {
         if (browser_) {
-            browser_->ActivateDocument(window_.Get());
+            browser_->ActivateDocument();
         }
     }
 
@@ -198,7 +166,8 @@ class Win32Popup final : public PopupWindow,
     void Destroying() {
         ReleaseOwner();
         KillTimer(window_.Get(), kShowTimer);
-        window_.Forget();
+        // The window is going by itself: it is no longer ours to destroy.
+        ReleaseWindowObject(window_.Detach());
         browser_.reset();
         if (on_destroyed_) {
             const std::function<void()> notify = std::exchange(on_destroyed_, nullptr);
@@ -281,7 +250,7 @@ class Win32Popup final : public PopupWindow,
     // Made before the window, whose creation already sends messages that look at it; the
     // destructor lets the browser go before the window.
     std::unique_ptr<browser::WebBrowserHost> browser_;
-    PopupWindowHandle window_;
+    UniqueObjectWindow window_;
 };
 
 // The owner of a new popup: the innermost popup whose modal loop runs, else the host's

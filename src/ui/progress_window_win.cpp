@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "com/handle_win.h"
 #include "ui/load_progress.h"
 #include "ui/message_pass_win.h"
 #include "ui/progress_bar.h"
@@ -35,49 +36,37 @@ Bitmap PixelsOf(HBITMAP bitmap) {
     request.bmiHeader.biPlanes = 1;
     request.bmiHeader.biBitCount = 32;
     request.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), picture.pixels.data(), &request,
-              DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
+    const com::WindowDc screen(nullptr);
+    GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(info.bmHeight), picture.pixels.data(),
+              &request, DIB_RGB_COLORS);
     return picture;
 }
 
-HRGN RegionOf(const std::vector<Rect>& rects) {
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
+com::UniqueHrgn RegionOf(const std::vector<Rect>& rects) {
+    com::UniqueHrgn region(CreateRectRgn(0, 0, 0, 0));
     for (const Rect& rect : rects) {
-        HRGN run = CreateRectRgn(rect.left, rect.top, rect.right, rect.bottom);
-        CombineRgn(region, region, run, RGN_OR);
-        DeleteObject(run);
+        const com::UniqueHrgn run(CreateRectRgn(rect.left, rect.top, rect.right, rect.bottom));
+        CombineRgn(region.Get(), region.Get(), run.Get(), RGN_OR);
     }
     return region;
 }
 
 class Win32ProgressWindow final : public ProgressWindow {
   public:
-    Win32ProgressWindow(HMODULE module, int bitmap_id) : module_(module) {
-        bitmap_ = static_cast<HBITMAP>(LoadImageW(module, MAKEINTRESOURCEW(bitmap_id), IMAGE_BITMAP,
-                                                  0, 0, LR_CREATEDIBSECTION));
-        if (bitmap_ == nullptr) {
+    Win32ProgressWindow(HMODULE module, int bitmap_id)
+        : module_(module),
+          bitmap_(static_cast<HBITMAP>(LoadImageW(module, MAKEINTRESOURCEW(bitmap_id), IMAGE_BITMAP,
+                                                  0, 0, LR_CREATEDIBSECTION))) {
+        if (!bitmap_) {
             throw Exception("The progress window's bitmap is missing");
         }
         RegisterWindowClassOnce(module, kProgressClass, WindowProc);
-        try {
-            Window();
-        } catch (...) {
-            DeleteObject(bitmap_);
-            throw;
-        }
+        Window();
     }
     Win32ProgressWindow(const Win32ProgressWindow&) = delete;
     Win32ProgressWindow& operator=(const Win32ProgressWindow&) = delete;
 
-    ~Win32ProgressWindow() override {
-        if (window_ != nullptr) {
-            ReleaseWindowObject(window_);
-            DestroyWindow(window_);
-        }
-        DeleteObject(bitmap_);
-    }
+    ~Win32ProgressWindow() override { DestroyObjectWindow(window_); }
 
     void SetParent(WindowHandle parent) override {
         parent_ = reinterpret_cast<HWND>(parent);
@@ -161,8 +150,11 @@ class Win32ProgressWindow final : public ProgressWindow {
     // size, which for a child window counts inside its parent.
     void ShowFirstTime() {
         shown_before_ = true;
-        const Bitmap picture = PixelsOf(bitmap_);
-        SetWindowRgn(window_, RegionOf(RegionRects(picture, TransparentColour(picture))), FALSE);
+        const Bitmap picture = PixelsOf(bitmap_.Get());
+        com::UniqueHrgn outline = RegionOf(RegionRects(picture, TransparentColour(picture)));
+        if (SetWindowRgn(window_, outline.Get(), FALSE) != 0) {
+            outline.Detach();  // the window owns it now
+        }
         if (!placed_) {
             const Point origin =
                 CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
@@ -173,42 +165,37 @@ class Win32ProgressWindow final : public ProgressWindow {
     }
 
     void Paint() {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window_, &paint);
-        HDC picture = CreateCompatibleDC(dc);
-        HGDIOBJ previous = SelectObject(picture, bitmap_);
+        const com::PaintDc dc(window_);
+        PaintPicture(dc.Get());
+        PaintBar(dc.Get());
+    }
+
+    void PaintPicture(HDC dc) const {
+        const com::UniqueHdc picture(CreateCompatibleDC(dc));
+        const com::SelectedObject selected(picture.Get(), bitmap_.Get());
         BITMAP info{};
-        GetObjectW(bitmap_, sizeof(info), &info);
-        BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, picture, 0, 0, SRCCOPY);
-        SelectObject(picture, previous);
-        DeleteDC(picture);
-        PaintBar(dc);
-        EndPaint(window_, &paint);
+        GetObjectW(bitmap_.Get(), sizeof(info), &info);
+        BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, picture.Get(), 0, 0, SRCCOPY);
     }
 
     void PaintBar(HDC dc) const {
         const RECT bar{kBarLeft, kBarTop, kBarLeft + kBarWidth, kBarTop + kBarHeight};
-        HBRUSH border = CreateSolidBrush(Colour(kBarColourRgb));
-        FrameRect(dc, &bar, border);
-        DeleteObject(border);
+        const com::UniqueHbrush bar_brush(CreateSolidBrush(Colour(kBarColourRgb)));
+        const com::UniqueHbrush back_brush(CreateSolidBrush(Colour(kBarBackColourRgb)));
+        FrameRect(dc, &bar, bar_brush.Get());
         RECT inner = bar;
         InflateRect(&inner, -kBarBorderWidth, -kBarBorderWidth);
         const int fill = BarFillWidth(percent_, BarInnerWidth(kBarWidth, kBarBorderWidth));
         const RECT filled{inner.left, inner.top, inner.left + fill, inner.bottom};
         const RECT rest{inner.left + fill, inner.top, inner.right, inner.bottom};
-        HBRUSH bar_brush = CreateSolidBrush(Colour(kBarColourRgb));
-        HBRUSH back_brush = CreateSolidBrush(Colour(kBarBackColourRgb));
-        FillRect(dc, &filled, bar_brush);
-        FillRect(dc, &rest, back_brush);
-        DeleteObject(bar_brush);
-        DeleteObject(back_brush);
+        FillRect(dc, &filled, bar_brush.Get());
+        FillRect(dc, &rest, back_brush.Get());
 
         const std::string text = PercentText(percent_);
         SetBkMode(dc, TRANSPARENT);
-        HGDIOBJ font = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        const com::SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
         DrawPart(dc, inner, filled, text, Colour(kBarBackColourRgb));
         DrawPart(dc, inner, rest, text, Colour(kBarColourRgb));
-        SelectObject(dc, font);
     }
 
     // The text centred on the whole bar, drawn only inside `part`.
@@ -228,7 +215,7 @@ class Win32ProgressWindow final : public ProgressWindow {
     HMODULE module_;
     HWND parent_ = nullptr;
     HWND window_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
+    com::UniqueHbitmap bitmap_;
     int percent_ = 0;
     bool shown_before_ = false;
     bool placed_ = false;

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "com/handle_win.h"
+
 // The linker's symbol at the start of the module's image: its address is the module handle.
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -54,5 +56,18 @@ T* WindowObject(HWND window, UINT message, LPARAM lparam) {
 inline void ReleaseWindowObject(HWND window) {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
 }
+
+// Destroys the window of an object that is going, unless it went already; the object is
+// let go first, so the window's last messages no longer reach it.
+inline void DestroyObjectWindow(HWND window) {
+    if (IsWindow(window)) {
+        ReleaseWindowObject(window);
+        DestroyWindow(window);
+    }
+}
+
+// An object's window, destroyed that way when its owner goes (also when the object's
+// construction fails after the window was made).
+using UniqueObjectWindow = com::UniqueHandle<HWND, DestroyObjectWindow>;
 
 }  // namespace kvt::ui

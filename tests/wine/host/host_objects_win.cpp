@@ -3,6 +3,7 @@
 #include <olectl.h>
 
 #include "com/bstr_win.h"
+#include "com/out_param_win.h"
 
 namespace kvt::wintest {
 
@@ -13,8 +14,8 @@ std::wstring Text(BSTR text) {
 }
 
 HRESULT PutText(const std::wstring& text, BSTR* out) {
-    if (out == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(out); FAILED(hr)) {
+        return hr;
     }
     *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     return S_OK;
@@ -45,16 +46,12 @@ class RangesEventsPoint final : public com::ComObjectBase<IConnectionPoint> {
     }
 
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
-        if (iid == nullptr) {
-            return E_POINTER;
-        }
-        *iid = DIID_IDvRangesEvents;
-        return S_OK;
+        return com::SetOut(iid, DIID_IDvRangesEvents);
     }
     HRESULT STDMETHODCALLTYPE
     GetConnectionPointContainer(IConnectionPointContainer** out) override {
-        if (out == nullptr) {
-            return E_POINTER;
+        if (const HRESULT hr = com::RequirePointers(out); FAILED(hr)) {
+            return hr;
         }
         *out = container_;
         if (container_ != nullptr) {
@@ -64,8 +61,8 @@ class RangesEventsPoint final : public com::ComObjectBase<IConnectionPoint> {
     }
     // As a real source does, the sink is asked for the event interface itself.
     HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
-        if (sink == nullptr || cookie == nullptr) {
-            return E_POINTER;
+        if (const HRESULT hr = com::RequirePointers(sink, cookie); FAILED(hr)) {
+            return hr;
         }
         com::ComPtr<IDispatch> events;
         if (FAILED(sink->QueryInterface(DIID_IDvRangesEvents, events.OutVoid()))) {
@@ -79,10 +76,7 @@ class RangesEventsPoint final : public com::ComObjectBase<IConnectionPoint> {
         return sinks_.erase(cookie) == 1 ? S_OK : CONNECT_E_NOCONNECTION;
     }
     HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** out) override {
-        if (out != nullptr) {
-            *out = nullptr;
-        }
-        return E_NOTIMPL;
+        return com::NotImplemented(out);
     }
 
   private:
@@ -111,23 +105,18 @@ TestRangeItem* TestRangeItem::Find(const std::wstring& id) {
 }
 
 HRESULT TestRangeItem::Item(LONG index, IDvRangeItem** item) {
-    if (item == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(item); FAILED(hr)) {
+        return hr;
     }
     if (index < 0 || static_cast<std::size_t>(index) >= children_.size()) {
-        *item = nullptr;
-        return DISP_E_BADINDEX;
+        return com::AnswerEmpty(DISP_E_BADINDEX, item);
     }
     *item = com::ComPtr<TestRangeItem>(children_[static_cast<std::size_t>(index)]).Detach();
     return S_OK;
 }
 
 HRESULT TestRangeItem::Count(LONG* count) {
-    if (count == nullptr) {
-        return E_POINTER;
-    }
-    *count = static_cast<LONG>(children_.size());
-    return S_OK;
+    return com::SetOut(count, static_cast<LONG>(children_.size()));
 }
 
 HRESULT TestRangeItem::Name(BSTR* name) {
@@ -135,11 +124,7 @@ HRESULT TestRangeItem::Name(BSTR* name) {
 }
 
 HRESULT TestRangeItem::IsLeaf(VARIANT_BOOL* leaf) {
-    if (leaf == nullptr) {
-        return E_POINTER;
-    }
-    *leaf = children_.empty() ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return com::SetOut(leaf, children_.empty() ? VARIANT_TRUE : VARIANT_FALSE);
 }
 
 HRESULT TestRangeItem::Code(BSTR* code) {
@@ -147,11 +132,7 @@ HRESULT TestRangeItem::Code(BSTR* code) {
 }
 
 HRESULT TestRangeItem::IsValid(VARIANT_BOOL* valid) {
-    if (valid == nullptr) {
-        return E_POINTER;
-    }
-    *valid = valid_ ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return com::SetOut(valid, valid_ ? VARIANT_TRUE : VARIANT_FALSE);
 }
 
 HRESULT TestRangeItem::ID(BSTR* id) {
@@ -176,16 +157,12 @@ std::size_t TestRanges::SinkCount() const {
 }
 
 HRESULT TestRanges::Root(IDvRangeItem** root) {
-    if (root == nullptr) {
-        return E_POINTER;
-    }
-    *root = com::ComPtr<TestRangeItem>(root_).Detach();
-    return S_OK;
+    return com::SetOut(root, root_);
 }
 
 HRESULT TestRanges::FindRange(BSTR id, IDvRangeItem** item) {
-    if (item == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(item); FAILED(hr)) {
+        return hr;
     }
     TestRangeItem* found = root_->Find(Text(id));
     *item = found;
@@ -196,19 +173,15 @@ HRESULT TestRanges::FindRange(BSTR id, IDvRangeItem** item) {
 }
 
 HRESULT TestRanges::EnumConnectionPoints(IEnumConnectionPoints** points) {
-    if (points != nullptr) {
-        *points = nullptr;
-    }
-    return E_NOTIMPL;
+    return com::NotImplemented(points);
 }
 
 HRESULT TestRanges::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
-    if (point == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(point); FAILED(hr)) {
+        return hr;
     }
     if (iid != DIID_IDvRangesEvents) {
-        *point = nullptr;
-        return CONNECT_E_NOCONNECTION;
+        return com::AnswerEmpty(CONNECT_E_NOCONNECTION, point);
     }
     *point = com::ComPtr<RangesEventsPoint>(point_).Detach();
     return S_OK;
@@ -219,11 +192,7 @@ TestController::TestController(com::ComPtr<TestRanges> ranges, std::shared_ptr<T
     : ranges_(std::move(ranges)), store_(std::move(store)), main_window_(main_window) {}
 
 HRESULT TestController::MainHandle(LONG* handle) {
-    if (handle == nullptr) {
-        return E_POINTER;
-    }
-    *handle = static_cast<LONG>(reinterpret_cast<LONG_PTR>(main_window_));
-    return S_OK;
+    return com::SetOut(handle, static_cast<LONG>(reinterpret_cast<LONG_PTR>(main_window_)));
 }
 
 HRESULT TestController::OpenModule(BSTR prog_id, BSTR parameter, LONG, LONG) {
@@ -232,8 +201,8 @@ HRESULT TestController::OpenModule(BSTR prog_id, BSTR parameter, LONG, LONG) {
 }
 
 HRESULT TestController::QueryService(GUID iid, IUnknown** service, LONG* status) {
-    if (service == nullptr || status == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(service, status); FAILED(hr)) {
+        return hr;
     }
     *status = 0;
     *service = nullptr;
@@ -250,8 +219,8 @@ HRESULT TestController::HandleKey(LONG key) {
 }
 
 HRESULT TestController::OpenSQL(BSTR sql, IDispatch** recordset) {
-    if (recordset == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(recordset); FAILED(hr)) {
+        return hr;
     }
     try {
         *recordset = store_->Open(Text(sql)).Detach();
@@ -263,8 +232,8 @@ HRESULT TestController::OpenSQL(BSTR sql, IDispatch** recordset) {
 }
 
 HRESULT TestController::ExecSQL(BSTR sql, LONG* affected) {
-    if (affected == nullptr) {
-        return E_POINTER;
+    if (const HRESULT hr = com::RequirePointers(affected); FAILED(hr)) {
+        return hr;
     }
     try {
         *affected = store_->Execute(Text(sql));

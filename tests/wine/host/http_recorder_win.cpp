@@ -73,37 +73,36 @@ HttpRecorder::HttpRecorder() {
     if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
         throw std::runtime_error("WSAStartup failed");
     }
-    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    listener_.Reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = 0;
-    if (listener_ == INVALID_SOCKET ||
-        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-        listen(listener_, 8) != 0) {
+    if (!listener_ ||
+        bind(listener_.Get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+        listen(listener_.Get(), 8) != 0) {
         throw std::runtime_error("the HTTP recorder cannot listen");
     }
     int size = sizeof(address);
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
+    getsockname(listener_.Get(), reinterpret_cast<sockaddr*>(&address), &size);
     port_ = ntohs(address.sin_port);
     thread_ = std::thread([this] { Serve(); });
 }
 
 HttpRecorder::~HttpRecorder() {
     stopping_ = true;
-    closesocket(listener_);
+    listener_.Reset();  // ends the accept that the serving thread waits in
     thread_.join();
     WSACleanup();
 }
 
 void HttpRecorder::Serve() {
     while (!stopping_) {
-        const SOCKET client = accept(listener_, nullptr, nullptr);
-        if (client == INVALID_SOCKET) {
+        const UniqueSocket client(accept(listener_.Get(), nullptr, nullptr));
+        if (!client) {
             continue;
         }
-        Answer(client);
-        closesocket(client);
+        Answer(client.Get());
     }
 }
 

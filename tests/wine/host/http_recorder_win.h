@@ -14,7 +14,11 @@
 #include <thread>
 #include <vector>
 
+#include "com/handle_win.h"
+
 namespace kvt::wintest {
+
+using UniqueSocket = com::UniqueHandle<SOCKET, closesocket, INVALID_SOCKET>;
 
 struct HttpRequest {
     std::string method;
@@ -45,7 +49,7 @@ class HttpRecorder {
     void Serve();
     void Answer(SOCKET client);
 
-    SOCKET listener_ = INVALID_SOCKET;
+    UniqueSocket listener_;
     unsigned short port_ = 0;
     std::atomic<bool> stopping_{false};
     std::mutex mutex_;

@@ -17,6 +17,7 @@
 #include "checks_win.h"
 #include "com/bstr_win.h"
 #include "com/com_ptr_win.h"
+#include "com/handle_win.h"
 #include "dravon.h"
 #include "host_objects_win.h"
 #include "http_recorder_win.h"
@@ -83,7 +84,7 @@ ErrorText ThreadError() {
     return text;
 }
 
-HWND MainWindow() {
+com::UniqueHwnd MainWindow() {
     WNDCLASSW window_class{};
     window_class.lpfnWndProc = DefWindowProcW;
     window_class.hInstance = GetModuleHandleW(nullptr);
@@ -93,7 +94,7 @@ HWND MainWindow() {
                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 800, 500, nullptr,
                                   nullptr, window_class.hInstance, nullptr);
     ShowWindow(window, SW_SHOW);
-    return window;
+    return com::UniqueHwnd(window);
 }
 
 // The sector tree: root [group [Big Bank 101], Steel 102].
@@ -251,14 +252,12 @@ ComPtr<browser::BrowserSite> EmbedInPlace(Checks& checks, const ComPtr<IUnknown>
     GetWindowRect(window, &placed);
     checks.Equal(placed.right - placed.left, 600L, "the control takes the width it was given");
 
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
+    const com::WindowDc screen(nullptr);
+    const com::UniqueHdc memory(CreateCompatibleDC(screen.Get()));
     const RECTL bounds{0, 0, 50, 30};
     checks.Equal(control.As<IViewObject2>()->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr,
-                                                  memory, &bounds, nullptr, nullptr, 0),
+                                                  memory.Get(), &bounds, nullptr, nullptr, 0),
                  S_OK, "IViewObject draws the control");
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     return site;
 }
 
@@ -294,11 +293,10 @@ void CheckProgressWindow(Checks& checks, HWND control_window) {
     HWND progress = ProgressWindowIn(control_window);
     checks.That(progress != nullptr && IsWindowVisible(progress),
                 "the load-progress window shows inside the control");
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    checks.That(progress != nullptr && GetWindowRgn(progress, region) == COMPLEXREGION &&
-                    !PtInRegion(region, 0, 0) && PtInRegion(region, 107, 60),
+    const com::UniqueHrgn region(CreateRectRgn(0, 0, 0, 0));
+    checks.That(progress != nullptr && GetWindowRgn(progress, region.Get()) == COMPLEXREGION &&
+                    !PtInRegion(region.Get(), 0, 0) && PtInRegion(region.Get(), 107, 60),
                 "it is shaped by its picture, corners cut off");
-    DeleteObject(region);
     RECT frame{};
     GetWindowRect(progress, &frame);
     checks.Equal(frame.right - frame.left, 224L, "it is 224 pixels wide");
@@ -435,7 +433,7 @@ void CheckUnloading(Checks& checks, HMODULE dll) {
 
 int Run() {
     Checks checks;
-    HWND main_window = MainWindow();
+    com::UniqueHwnd main_window = MainWindow();
     HttpRecorder server;
     HMODULE dll = nullptr;
     {
@@ -452,10 +450,10 @@ int Run() {
         dll = ModuleOf(control.Get());
         CheckServerExports(checks, control, dll);
         CheckControlInterfaces(checks, control);
-        const auto site = EmbedInPlace(checks, control, main_window);
-        CheckFailures(checks, main_window, server.Port());
-        CheckContentRequests(checks, control, main_window, server);
-        CheckNavigationHandling(checks, main_window, server);
+        const auto site = EmbedInPlace(checks, control, main_window.Get());
+        CheckFailures(checks, main_window.Get(), server.Port());
+        CheckContentRequests(checks, control, main_window.Get(), server);
+        CheckNavigationHandling(checks, main_window.Get(), server);
 
         const auto object = control.As<IOleObject>();
         control.As<IOleInPlaceObject>()->InPlaceDeactivate();
@@ -464,7 +462,7 @@ int Run() {
     }
     PumpMessages(100);
     CheckUnloading(checks, dll);
-    DestroyWindow(main_window);
+    main_window.Reset();
     std::printf("%d check(s) failed\n", checks.Failures());
     return checks.Failures();
 }
