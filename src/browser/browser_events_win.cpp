@@ -68,7 +68,7 @@ void NewWindow2(BrowserEvents& events, const DISPPARAMS& parameters) {
 BrowserEventSink::BrowserEventSink() : EventSinkBase(DIID_DWebBrowserEvents2) {}
 
 HRESULT BrowserEventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT*,
-                                 EXCEPINFO*, UINT*) {
+                                 EXCEPINFO*, UINT*) noexcept {
     const std::shared_ptr<BrowserEvents> events = events_.lock();
     if (!events || parameters == nullptr) {
         return S_OK;

@@ -19,7 +19,7 @@ class BrowserEventSink final : public com::EventSinkBase {
     void SetEvents(std::weak_ptr<BrowserEvents> events) { events_ = std::move(events); }
 
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters,
-                                     VARIANT*, EXCEPINFO*, UINT*) override;
+                                     VARIANT*, EXCEPINFO*, UINT*) noexcept override;
 
   private:
     std::weak_ptr<BrowserEvents> events_;

@@ -11,52 +11,53 @@ constexpr DISPID kAmbientDownloadControl = -5512;  // DISPID_AMBIENT_DLCONTROL
 
 }  // namespace
 
-HRESULT BrowserSite::SaveObject() {
+HRESULT BrowserSite::SaveObject() noexcept {
     return E_NOTIMPL;
 }
 
-HRESULT BrowserSite::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
+HRESULT BrowserSite::GetMoniker(DWORD, DWORD, IMoniker** moniker) noexcept {
     return com::NotImplemented(moniker);
 }
 
-HRESULT BrowserSite::GetContainer(IOleContainer** container) {
+HRESULT BrowserSite::GetContainer(IOleContainer** container) noexcept {
     return com::AnswerEmpty(E_NOINTERFACE, container);
 }
 
-HRESULT BrowserSite::ShowObject() {
+HRESULT BrowserSite::ShowObject() noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::OnShowWindow(BOOL) {
+HRESULT BrowserSite::OnShowWindow(BOOL) noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::RequestNewObjectLayout() {
+HRESULT BrowserSite::RequestNewObjectLayout() noexcept {
     return E_NOTIMPL;
 }
 
-HRESULT BrowserSite::GetWindow(HWND* window) {
+HRESULT BrowserSite::GetWindow(HWND* window) noexcept {
     return com::SetOut(window, window_);
 }
 
-HRESULT BrowserSite::ContextSensitiveHelp(BOOL) {
+HRESULT BrowserSite::ContextSensitiveHelp(BOOL) noexcept {
     return E_NOTIMPL;
 }
 
-HRESULT BrowserSite::CanInPlaceActivate() {
+HRESULT BrowserSite::CanInPlaceActivate() noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::OnInPlaceActivate() {
+HRESULT BrowserSite::OnInPlaceActivate() noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::OnUIActivate() {
+HRESULT BrowserSite::OnUIActivate() noexcept {
     return S_OK;
 }
 
 HRESULT BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                      LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
+                                      LPRECT position, LPRECT clip,
+                                      LPOLEINPLACEFRAMEINFO info) noexcept {
     if (const HRESULT hr = com::RequirePointers(frame, document, position, clip, info);
         FAILED(hr)) {
         return hr;
@@ -73,84 +74,84 @@ HRESULT BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWin
     return S_OK;
 }
 
-HRESULT BrowserSite::Scroll(SIZE) {
+HRESULT BrowserSite::Scroll(SIZE) noexcept {
     return E_NOTIMPL;
 }
 
-HRESULT BrowserSite::OnUIDeactivate(BOOL) {
+HRESULT BrowserSite::OnUIDeactivate(BOOL) noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::OnInPlaceDeactivate() {
+HRESULT BrowserSite::OnInPlaceDeactivate() noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::DiscardUndoState() {
+HRESULT BrowserSite::DiscardUndoState() noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::DeactivateAndUndo() {
+HRESULT BrowserSite::DeactivateAndUndo() noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::OnPosRectChange(LPCRECT) {
+HRESULT BrowserSite::OnPosRectChange(LPCRECT) noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::GetBorder(LPRECT) {
+HRESULT BrowserSite::GetBorder(LPRECT) noexcept {
     return INPLACE_E_NOTOOLSPACE;
 }
 
-HRESULT BrowserSite::RequestBorderSpace(LPCBORDERWIDTHS) {
+HRESULT BrowserSite::RequestBorderSpace(LPCBORDERWIDTHS) noexcept {
     return INPLACE_E_NOTOOLSPACE;
 }
 
-HRESULT BrowserSite::SetBorderSpace(LPCBORDERWIDTHS) {
+HRESULT BrowserSite::SetBorderSpace(LPCBORDERWIDTHS) noexcept {
     return S_OK;
 }
 
 // The engine names its active object here when it becomes UI-active, and clears it when it
 // leaves; keyboard messages are offered to it.
-HRESULT BrowserSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) {
+HRESULT BrowserSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) noexcept {
     active_object_ = object;
     return S_OK;
 }
 
-HRESULT BrowserSite::OfferAccelerator(MSG& message) {
+HRESULT BrowserSite::OfferAccelerator(MSG& message) noexcept {
     // Held across the call: the engine may clear its active object while translating.
     const com::ComPtr<IOleInPlaceActiveObject> object = active_object_;
     return object ? object->TranslateAccelerator(&message) : S_FALSE;
 }
 
-HRESULT BrowserSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) {
+HRESULT BrowserSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::SetMenu(HMENU, HOLEMENU, HWND) {
+HRESULT BrowserSite::SetMenu(HMENU, HOLEMENU, HWND) noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::RemoveMenus(HMENU) {
+HRESULT BrowserSite::RemoveMenus(HMENU) noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::SetStatusText(LPCOLESTR) {
+HRESULT BrowserSite::SetStatusText(LPCOLESTR) noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::EnableModeless(BOOL) {
+HRESULT BrowserSite::EnableModeless(BOOL) noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::TranslateAccelerator(LPMSG, WORD) {
+HRESULT BrowserSite::TranslateAccelerator(LPMSG, WORD) noexcept {
     return S_FALSE;
 }
 
-HRESULT BrowserSite::ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) {
+HRESULT BrowserSite::ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) noexcept {
     return S_FALSE;  // the engine's own menu
 }
 
-HRESULT BrowserSite::GetHostInfo(DOCHOSTUIINFO* info) {
+HRESULT BrowserSite::GetHostInfo(DOCHOSTUIINFO* info) noexcept {
     if (const HRESULT hr = com::RequirePointers(info); FAILED(hr)) {
         return hr;
     }
@@ -161,56 +162,56 @@ HRESULT BrowserSite::GetHostInfo(DOCHOSTUIINFO* info) {
 }
 
 HRESULT BrowserSite::ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
-                            IOleInPlaceUIWindow*) {
+                            IOleInPlaceUIWindow*) noexcept {
     return S_FALSE;
 }
 
-HRESULT BrowserSite::HideUI() {
+HRESULT BrowserSite::HideUI() noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::UpdateUI() {
+HRESULT BrowserSite::UpdateUI() noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::OnDocWindowActivate(BOOL) {
+HRESULT BrowserSite::OnDocWindowActivate(BOOL) noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::OnFrameWindowActivate(BOOL) {
+HRESULT BrowserSite::OnFrameWindowActivate(BOOL) noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) {
+HRESULT BrowserSite::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) noexcept {
     return S_OK;
 }
 
-HRESULT BrowserSite::TranslateAccelerator(LPMSG, const GUID*, DWORD) {
+HRESULT BrowserSite::TranslateAccelerator(LPMSG, const GUID*, DWORD) noexcept {
     return S_FALSE;
 }
 
-HRESULT BrowserSite::GetOptionKeyPath(LPOLESTR* key, DWORD) {
+HRESULT BrowserSite::GetOptionKeyPath(LPOLESTR* key, DWORD) noexcept {
     return com::AnswerEmpty(S_FALSE, key);
 }
 
-HRESULT BrowserSite::GetDropTarget(IDropTarget*, IDropTarget** target) {
+HRESULT BrowserSite::GetDropTarget(IDropTarget*, IDropTarget** target) noexcept {
     return com::NotImplemented(target);
 }
 
-HRESULT BrowserSite::GetExternal(IDispatch** external) {
+HRESULT BrowserSite::GetExternal(IDispatch** external) noexcept {
     return com::AnswerEmpty(S_FALSE, external);
 }
 
-HRESULT BrowserSite::TranslateUrl(DWORD, LPWSTR, LPWSTR* translated) {
+HRESULT BrowserSite::TranslateUrl(DWORD, LPWSTR, LPWSTR* translated) noexcept {
     return com::AnswerEmpty(S_FALSE, translated);
 }
 
-HRESULT BrowserSite::FilterDataObject(IDataObject*, IDataObject** filtered) {
+HRESULT BrowserSite::FilterDataObject(IDataObject*, IDataObject** filtered) noexcept {
     return com::AnswerEmpty(S_FALSE, filtered);
 }
 
 HRESULT BrowserSite::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
-                            UINT*) {
+                            UINT*) noexcept {
     if (id != kAmbientDownloadControl || result == nullptr) {
         return DISP_E_MEMBERNOTFOUND;
     }

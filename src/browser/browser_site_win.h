@@ -22,67 +22,71 @@ class BrowserSite final
     explicit BrowserSite(HWND window) : window_(window) {}
 
     // IOleClientSite
-    HRESULT STDMETHODCALLTYPE SaveObject() override;
-    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** moniker) override;
-    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** container) override;
-    HRESULT STDMETHODCALLTYPE ShowObject() override;
-    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override;
-    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override;
+    HRESULT STDMETHODCALLTYPE SaveObject() noexcept override;
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** moniker) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** container) noexcept override;
+    HRESULT STDMETHODCALLTYPE ShowObject() noexcept override;
+    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) noexcept override;
+    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() noexcept override;
 
     // IOleWindow (in-place site and frame)
-    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override;
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) noexcept override;
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) noexcept override;
 
     // IOleInPlaceSite
-    HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override;
-    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override;
-    HRESULT STDMETHODCALLTYPE OnUIActivate() override;
+    HRESULT STDMETHODCALLTYPE CanInPlaceActivate() noexcept override;
+    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() noexcept override;
+    HRESULT STDMETHODCALLTYPE OnUIActivate() noexcept override;
     HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame,
                                                IOleInPlaceUIWindow** document, LPRECT position,
-                                               LPRECT clip, LPOLEINPLACEFRAMEINFO info) override;
-    HRESULT STDMETHODCALLTYPE Scroll(SIZE) override;
-    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override;
-    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override;
-    HRESULT STDMETHODCALLTYPE DiscardUndoState() override;
-    HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override;
-    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override;
+                                               LPRECT clip,
+                                               LPOLEINPLACEFRAMEINFO info) noexcept override;
+    HRESULT STDMETHODCALLTYPE Scroll(SIZE) noexcept override;
+    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) noexcept override;
+    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() noexcept override;
+    HRESULT STDMETHODCALLTYPE DiscardUndoState() noexcept override;
+    HRESULT STDMETHODCALLTYPE DeactivateAndUndo() noexcept override;
+    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) noexcept override;
 
     // IOleInPlaceUIWindow / IOleInPlaceFrame
-    HRESULT STDMETHODCALLTYPE GetBorder(LPRECT) override;
-    HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override;
-    HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) override;
-    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override;
-    HRESULT STDMETHODCALLTYPE InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override;
-    HRESULT STDMETHODCALLTYPE SetMenu(HMENU, HOLEMENU, HWND) override;
-    HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU) override;
-    HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR) override;
-    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override;
-    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override;
+    HRESULT STDMETHODCALLTYPE GetBorder(LPRECT) noexcept override;
+    HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) noexcept override;
+    HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) noexcept override;
+    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject*,
+                                              LPCOLESTR) noexcept override;
+    HRESULT STDMETHODCALLTYPE InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) noexcept override;
+    HRESULT STDMETHODCALLTYPE SetMenu(HMENU, HOLEMENU, HWND) noexcept override;
+    HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU) noexcept override;
+    HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR) noexcept override;
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) noexcept override;
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) noexcept override;
 
     // IDocHostUIHandler
-    HRESULT STDMETHODCALLTYPE ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) override;
-    HRESULT STDMETHODCALLTYPE GetHostInfo(DOCHOSTUIINFO* info) override;
+    HRESULT STDMETHODCALLTYPE ShowContextMenu(DWORD, POINT*, IUnknown*,
+                                              IDispatch*) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetHostInfo(DOCHOSTUIINFO* info) noexcept override;
     HRESULT STDMETHODCALLTYPE ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*,
-                                     IOleInPlaceFrame*, IOleInPlaceUIWindow*) override;
-    HRESULT STDMETHODCALLTYPE HideUI() override;
-    HRESULT STDMETHODCALLTYPE UpdateUI() override;
-    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override;
-    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override;
-    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override;
-    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, const GUID*, DWORD) override;
-    HRESULT STDMETHODCALLTYPE GetOptionKeyPath(LPOLESTR* key, DWORD) override;
-    HRESULT STDMETHODCALLTYPE GetDropTarget(IDropTarget*, IDropTarget** target) override;
-    HRESULT STDMETHODCALLTYPE GetExternal(IDispatch** external) override;
-    HRESULT STDMETHODCALLTYPE TranslateUrl(DWORD, LPWSTR, LPWSTR* translated) override;
-    HRESULT STDMETHODCALLTYPE FilterDataObject(IDataObject*, IDataObject** filtered) override;
+                                     IOleInPlaceFrame*, IOleInPlaceUIWindow*) noexcept override;
+    HRESULT STDMETHODCALLTYPE HideUI() noexcept override;
+    HRESULT STDMETHODCALLTYPE UpdateUI() noexcept override;
+    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) noexcept override;
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) noexcept override;
+    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) noexcept override;
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, const GUID*, DWORD) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetOptionKeyPath(LPOLESTR* key, DWORD) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetDropTarget(IDropTarget*, IDropTarget** target) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetExternal(IDispatch** external) noexcept override;
+    HRESULT STDMETHODCALLTYPE TranslateUrl(DWORD, LPWSTR, LPWSTR* translated) noexcept override;
+    HRESULT STDMETHODCALLTYPE FilterDataObject(IDataObject*,
+                                               IDataObject** filtered) noexcept override;
 
     // IDispatch: the ambient properties.
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
-                                     EXCEPINFO*, UINT*) override;
+                                     EXCEPINFO*, UINT*) noexcept override;
 
     // Offers a keyboard message to the engine's active object, as a container's message loop
     // does while the engine is UI-active; S_OK when the engine used it.
-    HRESULT OfferAccelerator(MSG& message);
+    HRESULT OfferAccelerator(MSG& message) noexcept;
 
   private:
     HWND window_;

@@ -83,7 +83,7 @@ class ComObjectBase : public Entries... {
     ComObjectBase(const ComObjectBase&) = delete;
     ComObjectBase& operator=(const ComObjectBase&) = delete;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override {
         if (const HRESULT hr = RequirePointers(out); FAILED(hr)) {
             return hr;
         }
@@ -103,10 +103,10 @@ class ComObjectBase : public Entries... {
         AddRef();
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override {
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override {
         return static_cast<ULONG>(InterlockedIncrement(&references_));
     }
-    ULONG STDMETHODCALLTYPE Release() override {
+    ULONG STDMETHODCALLTYPE Release() noexcept override {
         const LONG left = InterlockedDecrement(&references_);
         if (left == 0) {
             delete this;

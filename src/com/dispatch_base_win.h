@@ -19,12 +19,15 @@ class DispatchWithoutTypeInfo : public Interface {
   public:
     using ComInterface = Interface;
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return SetOut(count, 0); }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override {
+        return SetOut(count, 0);
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept override {
         return NotImplemented(info);
     }
     // No names either, unless the object overrides this.
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID,
+                                            DISPID*) noexcept override {
         return E_NOTIMPL;
     }
 };

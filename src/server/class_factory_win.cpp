@@ -17,7 +17,7 @@ ControlFactory& ControlFactory::Instance() {
     return factory;
 }
 
-HRESULT ControlFactory::QueryInterface(REFIID iid, void** out) {
+HRESULT ControlFactory::QueryInterface(REFIID iid, void** out) noexcept {
     if (const HRESULT hr = com::RequirePointers(out); FAILED(hr)) {
         return hr;
     }
@@ -31,17 +31,17 @@ HRESULT ControlFactory::QueryInterface(REFIID iid, void** out) {
 }
 
 // The factory lives as long as the DLL; its references only count for unloading.
-ULONG ControlFactory::AddRef() {
+ULONG ControlFactory::AddRef() noexcept {
     ServerState::FactoryReferenced();
     return static_cast<ULONG>(InterlockedIncrement(&references_));
 }
 
-ULONG ControlFactory::Release() {
+ULONG ControlFactory::Release() noexcept {
     ServerState::FactoryReleased();
     return static_cast<ULONG>(InterlockedDecrement(&references_));
 }
 
-HRESULT ControlFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {
+HRESULT ControlFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) noexcept {
     if (const HRESULT hr = com::RequirePointers(out); FAILED(hr)) {
         return hr;
     }
@@ -52,7 +52,7 @@ HRESULT ControlFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) 
     return com::ComGuardAnswer([&] { return KvNewTavrixControl::Create(iid, out); });
 }
 
-HRESULT ControlFactory::LockServer(BOOL lock) {
+HRESULT ControlFactory::LockServer(BOOL lock) noexcept {
     if (lock) {
         ServerState::Lock();
     } else {

@@ -99,46 +99,57 @@ KvNewTavrixControl::~KvNewTavrixControl() {
     ServerState::ObjectDestroyed();
 }
 
-HRESULT KvNewTavrixControl::GetTypeInfoCount(UINT* count) {
+HRESULT KvNewTavrixControl::GetTypeInfoCount(UINT* count) noexcept {
     return com::SetOut(count, 1);
 }
 
-HRESULT KvNewTavrixControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    if (const HRESULT hr = com::RequirePointers(info); FAILED(hr)) {
-        return hr;
-    }
-    *info = nullptr;
-    if (index != 0) {
-        return DISP_E_BADINDEX;
-    }
-    *info = com::ComPtr<ITypeInfo>(ControlTypeLibrary::Instance().InterfaceInfo()).Detach();
-    return S_OK;
+HRESULT KvNewTavrixControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) noexcept {
+    return com::ComGuardAnswer([&]() -> HRESULT {
+        if (const HRESULT hr = com::RequirePointers(info); FAILED(hr)) {
+            return hr;
+        }
+        *info = nullptr;
+        if (index != 0) {
+            return DISP_E_BADINDEX;
+        }
+        *info = com::ComPtr<ITypeInfo>(ControlTypeLibrary::Instance().InterfaceInfo()).Detach();
+        return S_OK;
+    });
 }
 
-HRESULT KvNewTavrixControl::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    return ControlTypeLibrary::Instance().InterfaceInfo()->GetIDsOfNames(names, count, ids);
+HRESULT KvNewTavrixControl::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                          DISPID* ids) noexcept {
+    return com::ComGuardAnswer([&]() -> HRESULT {
+        return ControlTypeLibrary::Instance().InterfaceInfo()->GetIDsOfNames(names, count, ids);
+    });
 }
 
 HRESULT KvNewTavrixControl::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
-                                   VARIANT* result, EXCEPINFO* exception, UINT* bad_argument) {
-    return ControlTypeLibrary::Instance().InterfaceInfo()->Invoke(
-        static_cast<IKvNewTavrix*>(this), id, flags, parameters, result, exception, bad_argument);
+                                   VARIANT* result, EXCEPINFO* exception,
+                                   UINT* bad_argument) noexcept {
+    return com::ComGuardAnswer([&]() -> HRESULT {
+        return ControlTypeLibrary::Instance().InterfaceInfo()->Invoke(
+            static_cast<IKvNewTavrix*>(this), id, flags, parameters, result, exception,
+            bad_argument);
+    });
 }
 
-HRESULT KvNewTavrixControl::GetClassInfo(ITypeInfo** info) {
-    if (const HRESULT hr = com::RequirePointers(info); FAILED(hr)) {
-        return hr;
-    }
-    *info = com::ComPtr<ITypeInfo>(ControlTypeLibrary::Instance().ClassInfo()).Detach();
-    return S_OK;
+HRESULT KvNewTavrixControl::GetClassInfo(ITypeInfo** info) noexcept {
+    return com::ComGuardAnswer([&]() -> HRESULT {
+        if (const HRESULT hr = com::RequirePointers(info); FAILED(hr)) {
+            return hr;
+        }
+        *info = com::ComPtr<ITypeInfo>(ControlTypeLibrary::Instance().ClassInfo()).Detach();
+        return S_OK;
+    });
 }
 
-HRESULT KvNewTavrixControl::InterfaceSupportsErrorInfo(REFIID iid) {
+HRESULT KvNewTavrixControl::InterfaceSupportsErrorInfo(REFIID iid) noexcept {
     return iid == IID_IDvPlugin || iid == IID_IKvNewTavrix ? S_OK : S_FALSE;
 }
 
 HRESULT KvNewTavrixControl::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported,
-                                                      DWORD* enabled) {
+                                                      DWORD* enabled) noexcept {
     if (const HRESULT hr = com::RequirePointers(supported, enabled); FAILED(hr)) {
         return hr;
     }
@@ -152,7 +163,8 @@ HRESULT KvNewTavrixControl::GetInterfaceSafetyOptions(REFIID iid, DWORD* support
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD enabled) {
+HRESULT KvNewTavrixControl::SetInterfaceSafetyOptions(REFIID iid, DWORD mask,
+                                                      DWORD enabled) noexcept {
     if (!Answers(iid)) {
         return E_NOINTERFACE;
     }
@@ -160,11 +172,11 @@ HRESULT KvNewTavrixControl::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DW
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::EnumConnectionPoints(IEnumConnectionPoints** points) {
+HRESULT KvNewTavrixControl::EnumConnectionPoints(IEnumConnectionPoints** points) noexcept {
     return NoConnectionPoints::New(points);
 }
 
-HRESULT KvNewTavrixControl::FindConnectionPoint(REFIID, IConnectionPoint** point) {
+HRESULT KvNewTavrixControl::FindConnectionPoint(REFIID, IConnectionPoint** point) noexcept {
     if (const HRESULT hr = com::RequirePointers(point); FAILED(hr)) {
         return hr;
     }

@@ -39,147 +39,154 @@ class KvNewTavrixControl final
     static HRESULT Create(REFIID iid, void** out);
 
     // IDispatch (IKvNewTavrix, and the dispatch part of IDvPlugin)
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) noexcept override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
-                                            DISPID* ids) override;
+                                            DISPID* ids) noexcept override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
                                      VARIANT* result, EXCEPINFO* exception,
-                                     UINT* bad_argument) override;
+                                     UINT* bad_argument) noexcept override;
 
     // IDvPlugin
-    HRESULT STDMETHODCALLTYPE InitPlugin(IUnknown* service, LONG reserved) override;
-    HRESULT STDMETHODCALLTYPE ClosePlugin() override;
-    HRESULT STDMETHODCALLTYPE Reserved3() override;
-    HRESULT STDMETHODCALLTYPE ShowPlugin() override;
-    HRESULT STDMETHODCALLTYPE HidePlugin() override;
-    HRESULT STDMETHODCALLTYPE Reserved6() override;
-    HRESULT STDMETHODCALLTYPE Reserved7(LONG value) override;
+    HRESULT STDMETHODCALLTYPE InitPlugin(IUnknown* service, LONG reserved) noexcept override;
+    HRESULT STDMETHODCALLTYPE ClosePlugin() noexcept override;
+    HRESULT STDMETHODCALLTYPE Reserved3() noexcept override;
+    HRESULT STDMETHODCALLTYPE ShowPlugin() noexcept override;
+    HRESULT STDMETHODCALLTYPE HidePlugin() noexcept override;
+    HRESULT STDMETHODCALLTYPE Reserved6() noexcept override;
+    HRESULT STDMETHODCALLTYPE Reserved7(LONG value) noexcept override;
     HRESULT STDMETHODCALLTYPE QueryStockFlag(LONG value, StockInfoRec stock,
-                                             VARIANT_BOOL* flag) override;
-    HRESULT STDMETHODCALLTYPE QueryCount(LONG* count) override;
-    HRESULT STDMETHODCALLTYPE Reserved10(LONG a, LONG b, LONG c) override;
-    HRESULT STDMETHODCALLTYPE Reserved11() override;
-    HRESULT STDMETHODCALLTYPE Reserved12(LONG a, LONG b, LONG c) override;
-    HRESULT STDMETHODCALLTYPE GetStockInfo(StockInfoRec* stock, LONG value) override;
-    HRESULT STDMETHODCALLTYPE Reserved14(LONG a, LONG b, VARIANT value) override;
-    HRESULT STDMETHODCALLTYPE QueryObjects(IUnknown** first, IUnknown** second) override;
-    HRESULT STDMETHODCALLTYPE ExecCommand(BSTR command, BSTR* reply) override;
+                                             VARIANT_BOOL* flag) noexcept override;
+    HRESULT STDMETHODCALLTYPE QueryCount(LONG* count) noexcept override;
+    HRESULT STDMETHODCALLTYPE Reserved10(LONG a, LONG b, LONG c) noexcept override;
+    HRESULT STDMETHODCALLTYPE Reserved11() noexcept override;
+    HRESULT STDMETHODCALLTYPE Reserved12(LONG a, LONG b, LONG c) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetStockInfo(StockInfoRec* stock, LONG value) noexcept override;
+    HRESULT STDMETHODCALLTYPE Reserved14(LONG a, LONG b, VARIANT value) noexcept override;
+    HRESULT STDMETHODCALLTYPE QueryObjects(IUnknown** first, IUnknown** second) noexcept override;
+    HRESULT STDMETHODCALLTYPE ExecCommand(BSTR command, BSTR* reply) noexcept override;
 
     // IProvideClassInfo
-    HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override;
+    HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) noexcept override;
     // ISupportErrorInfo
-    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) noexcept override;
 
     // IOleObject
-    HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override;
-    HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** site) override;
-    HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR, LPCOLESTR) override;
-    HRESULT STDMETHODCALLTYPE Close(DWORD save_option) override;
-    HRESULT STDMETHODCALLTYPE SetMoniker(DWORD, IMoniker*) override;
-    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** moniker) override;
-    HRESULT STDMETHODCALLTYPE InitFromData(IDataObject*, BOOL, DWORD) override;
-    HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD, IDataObject** data) override;
+    HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** site) noexcept override;
+    HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR, LPCOLESTR) noexcept override;
+    HRESULT STDMETHODCALLTYPE Close(DWORD save_option) noexcept override;
+    HRESULT STDMETHODCALLTYPE SetMoniker(DWORD, IMoniker*) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** moniker) noexcept override;
+    HRESULT STDMETHODCALLTYPE InitFromData(IDataObject*, BOOL, DWORD) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD, IDataObject** data) noexcept override;
     HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
-                                     LPCRECT position) override;
-    HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB** verbs) override;
-    HRESULT STDMETHODCALLTYPE Update() override;
-    HRESULT STDMETHODCALLTYPE IsUpToDate() override;
-    HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* class_id) override;
-    HRESULT STDMETHODCALLTYPE GetUserType(DWORD form, LPOLESTR* type) override;
-    HRESULT STDMETHODCALLTYPE SetExtent(DWORD aspect, SIZEL* size) override;
-    HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, SIZEL* size) override;
-    HRESULT STDMETHODCALLTYPE Advise(IAdviseSink* sink, DWORD* cookie) override;
-    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
-    HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA** advise) override;
-    HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD* status) override;
-    HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE*) override;
+                                     LPCRECT position) noexcept override;
+    HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB** verbs) noexcept override;
+    HRESULT STDMETHODCALLTYPE Update() noexcept override;
+    HRESULT STDMETHODCALLTYPE IsUpToDate() noexcept override;
+    HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* class_id) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetUserType(DWORD form, LPOLESTR* type) noexcept override;
+    HRESULT STDMETHODCALLTYPE SetExtent(DWORD aspect, SIZEL* size) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, SIZEL* size) noexcept override;
+    HRESULT STDMETHODCALLTYPE Advise(IAdviseSink* sink, DWORD* cookie) noexcept override;
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) noexcept override;
+    HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA** advise) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD* status) noexcept override;
+    HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE*) noexcept override;
 
     // IOleControl
-    HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* info) override;
-    HRESULT STDMETHODCALLTYPE OnMnemonic(MSG*) override;
-    HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID) override;
-    HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL) override;
+    HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* info) noexcept override;
+    HRESULT STDMETHODCALLTYPE OnMnemonic(MSG*) noexcept override;
+    HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID) noexcept override;
+    HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL) noexcept override;
 
     // IOleWindow, IOleInPlaceObject, IOleInPlaceActiveObject
-    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override;
-    HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override;
-    HRESULT STDMETHODCALLTYPE UIDeactivate() override;
-    HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) override;
-    HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override;
-    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG message) override;
-    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override;
-    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override;
-    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override;
-    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override;
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) noexcept override;
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) noexcept override;
+    HRESULT STDMETHODCALLTYPE InPlaceDeactivate() noexcept override;
+    HRESULT STDMETHODCALLTYPE UIDeactivate() noexcept override;
+    HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) noexcept override;
+    HRESULT STDMETHODCALLTYPE ReactivateAndUndo() noexcept override;
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG message) noexcept override;
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) noexcept override;
+    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) noexcept override;
+    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) noexcept override;
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) noexcept override;
 
     // IViewObject, IViewObject2
     HRESULT STDMETHODCALLTYPE Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc,
                                    LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
-                                   ULONG_PTR) override;
+                                   ULONG_PTR) noexcept override;
     HRESULT STDMETHODCALLTYPE GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC,
-                                          LOGPALETTE** palette) override;
-    HRESULT STDMETHODCALLTYPE Freeze(DWORD, LONG, void*, DWORD* freeze) override;
-    HRESULT STDMETHODCALLTYPE Unfreeze(DWORD) override;
-    HRESULT STDMETHODCALLTYPE SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override;
-    HRESULT STDMETHODCALLTYPE GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
-    HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) override;
+                                          LOGPALETTE** palette) noexcept override;
+    HRESULT STDMETHODCALLTYPE Freeze(DWORD, LONG, void*, DWORD* freeze) noexcept override;
+    HRESULT STDMETHODCALLTYPE Unfreeze(DWORD) noexcept override;
+    HRESULT STDMETHODCALLTYPE SetAdvise(DWORD aspects, DWORD flags,
+                                        IAdviseSink* sink) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetAdvise(DWORD* aspects, DWORD* flags,
+                                        IAdviseSink** sink) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*,
+                                        LPSIZEL size) noexcept override;
 
     // IDataObject
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC*, STGMEDIUM*) override;
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override;
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) override;
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override;
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override;
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC** formats) override;
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override;
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override;
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA** advise) override;
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC*, STGMEDIUM*) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) noexcept override;
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) noexcept override;
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) noexcept override;
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC** formats) noexcept override;
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) noexcept override;
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) noexcept override;
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA** advise) noexcept override;
 
     // IPersist, IPersistStreamInit, IPersistStorage, IPersistPropertyBag
-    HRESULT STDMETHODCALLTYPE GetClassID(CLSID* class_id) override;
-    HRESULT STDMETHODCALLTYPE IsDirty() override;
-    HRESULT STDMETHODCALLTYPE Load(LPSTREAM stream) override;
-    HRESULT STDMETHODCALLTYPE Save(LPSTREAM stream, BOOL clear_dirty) override;
-    HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override;
-    HRESULT STDMETHODCALLTYPE InitNew() override;
-    HRESULT STDMETHODCALLTYPE InitNew(IStorage* storage) override;
-    HRESULT STDMETHODCALLTYPE Load(IStorage* storage) override;
-    HRESULT STDMETHODCALLTYPE Save(IStorage* storage, BOOL same_as_load) override;
-    HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage* storage) override;
-    HRESULT STDMETHODCALLTYPE HandsOffStorage() override;
-    HRESULT STDMETHODCALLTYPE Load(IPropertyBag* bag, IErrorLog* log) override;
-    HRESULT STDMETHODCALLTYPE Save(IPropertyBag* bag, BOOL clear_dirty, BOOL save_all) override;
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID* class_id) noexcept override;
+    HRESULT STDMETHODCALLTYPE IsDirty() noexcept override;
+    HRESULT STDMETHODCALLTYPE Load(LPSTREAM stream) noexcept override;
+    HRESULT STDMETHODCALLTYPE Save(LPSTREAM stream, BOOL clear_dirty) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) noexcept override;
+    HRESULT STDMETHODCALLTYPE InitNew() noexcept override;
+    HRESULT STDMETHODCALLTYPE InitNew(IStorage* storage) noexcept override;
+    HRESULT STDMETHODCALLTYPE Load(IStorage* storage) noexcept override;
+    HRESULT STDMETHODCALLTYPE Save(IStorage* storage, BOOL same_as_load) noexcept override;
+    HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage* storage) noexcept override;
+    HRESULT STDMETHODCALLTYPE HandsOffStorage() noexcept override;
+    HRESULT STDMETHODCALLTYPE Load(IPropertyBag* bag, IErrorLog* log) noexcept override;
+    HRESULT STDMETHODCALLTYPE Save(IPropertyBag* bag, BOOL clear_dirty,
+                                   BOOL save_all) noexcept override;
 
     // IPerPropertyBrowsing, ISpecifyPropertyPages
-    HRESULT STDMETHODCALLTYPE GetDisplayString(DISPID, BSTR* text) override;
-    HRESULT STDMETHODCALLTYPE MapPropertyToPage(DISPID, CLSID* page) override;
+    HRESULT STDMETHODCALLTYPE GetDisplayString(DISPID, BSTR* text) noexcept override;
+    HRESULT STDMETHODCALLTYPE MapPropertyToPage(DISPID, CLSID* page) noexcept override;
     HRESULT STDMETHODCALLTYPE GetPredefinedStrings(DISPID, CALPOLESTR* strings,
-                                                   CADWORD* cookies) override;
-    HRESULT STDMETHODCALLTYPE GetPredefinedValue(DISPID, DWORD, VARIANT* value) override;
-    HRESULT STDMETHODCALLTYPE GetPages(CAUUID* pages) override;
+                                                   CADWORD* cookies) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetPredefinedValue(DISPID, DWORD, VARIANT* value) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetPages(CAUUID* pages) noexcept override;
 
     // ISimpleFrameSite
     HRESULT STDMETHODCALLTYPE PreMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT* result,
-                                               DWORD* cookie) override;
+                                               DWORD* cookie) noexcept override;
     HRESULT STDMETHODCALLTYPE PostMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT* result,
-                                                DWORD cookie) override;
+                                                DWORD cookie) noexcept override;
 
     // IQuickActivate
-    HRESULT STDMETHODCALLTYPE QuickActivate(QACONTAINER* container, QACONTROL* control) override;
-    HRESULT STDMETHODCALLTYPE SetContentExtent(LPSIZEL size) override;
-    HRESULT STDMETHODCALLTYPE GetContentExtent(LPSIZEL size) override;
+    HRESULT STDMETHODCALLTYPE QuickActivate(QACONTAINER* container,
+                                            QACONTROL* control) noexcept override;
+    HRESULT STDMETHODCALLTYPE SetContentExtent(LPSIZEL size) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetContentExtent(LPSIZEL size) noexcept override;
 
     // IObjectSafety
     HRESULT STDMETHODCALLTYPE GetInterfaceSafetyOptions(REFIID iid, DWORD* supported,
-                                                        DWORD* enabled) override;
+                                                        DWORD* enabled) noexcept override;
     HRESULT STDMETHODCALLTYPE SetInterfaceSafetyOptions(REFIID iid, DWORD mask,
-                                                        DWORD enabled) override;
+                                                        DWORD enabled) noexcept override;
 
     // IConnectionPointContainer: the class has no event interface.
-    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override;
-    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
+    HRESULT STDMETHODCALLTYPE
+    EnumConnectionPoints(IEnumConnectionPoints** points) noexcept override;
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid,
+                                                  IConnectionPoint** point) noexcept override;
 
   private:
     KvNewTavrixControl();

@@ -1,12 +1,13 @@
 // The control object's embedding: IOleObject, IOleControl, in-place activation into the
 // container's window, and the simple-frame site.
+#include "com/com_error_win.h"
 #include "com/out_param_win.h"
 #include "server/com_identity.h"
 #include "server/control_object_win.h"
 
 namespace kvt::server {
 
-HRESULT KvNewTavrixControl::SetClientSite(IOleClientSite* site) {
+HRESULT KvNewTavrixControl::SetClientSite(IOleClientSite* site) noexcept {
     client_site_ = site;
     if (site == nullptr) {
         in_place_site_.Reset();
@@ -14,39 +15,44 @@ HRESULT KvNewTavrixControl::SetClientSite(IOleClientSite* site) {
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::GetClientSite(IOleClientSite** site) {
+HRESULT KvNewTavrixControl::GetClientSite(IOleClientSite** site) noexcept {
     return com::SetOut(site, client_site_);
 }
 
-HRESULT KvNewTavrixControl::SetHostNames(LPCOLESTR, LPCOLESTR) {
+HRESULT KvNewTavrixControl::SetHostNames(LPCOLESTR, LPCOLESTR) noexcept {
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::Close(DWORD) {
-    InPlaceDeactivate();
-    if (ole_advise_) {
-        ole_advise_->SendOnClose();
-    }
-    return S_OK;
+HRESULT KvNewTavrixControl::Close(DWORD) noexcept {
+    return com::ComGuardAnswer([&]() -> HRESULT {
+        if (const HRESULT hr = InPlaceDeactivate(); FAILED(hr)) {
+            return hr;
+        }
+        if (ole_advise_) {
+            ole_advise_->SendOnClose();
+        }
+        return S_OK;
+    });
 }
 
-HRESULT KvNewTavrixControl::SetMoniker(DWORD, IMoniker*) {
+HRESULT KvNewTavrixControl::SetMoniker(DWORD, IMoniker*) noexcept {
     return E_NOTIMPL;
 }
 
-HRESULT KvNewTavrixControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
+HRESULT KvNewTavrixControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) noexcept {
     return com::NotImplemented(moniker);
 }
 
-HRESULT KvNewTavrixControl::InitFromData(IDataObject*, BOOL, DWORD) {
+HRESULT KvNewTavrixControl::InitFromData(IDataObject*, BOOL, DWORD) noexcept {
     return E_NOTIMPL;
 }
 
-HRESULT KvNewTavrixControl::GetClipboardData(DWORD, IDataObject** data) {
+HRESULT KvNewTavrixControl::GetClipboardData(DWORD, IDataObject** data) noexcept {
     return com::NotImplemented(data);
 }
 
-HRESULT KvNewTavrixControl::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position) {
+HRESULT KvNewTavrixControl::ActivateInPlace(IOleClientSite* site, HWND parent,
+                                            LPCRECT position) {
     if (in_place_active_) {
         if (position != nullptr) {
             form_->Move(*position);
@@ -92,24 +98,26 @@ HRESULT KvNewTavrixControl::ActivateInPlace(IOleClientSite* site, HWND parent, L
 }
 
 HRESULT KvNewTavrixControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
-                                   LPCRECT position) {
-    IOleClientSite* activating = site != nullptr ? site : client_site_.Get();
-    switch (verb) {
-        case OLEIVERB_PRIMARY:
-        case OLEIVERB_SHOW:
-        case OLEIVERB_INPLACEACTIVATE:
-            return ActivateInPlace(activating, parent, position);
-        case OLEIVERB_UIACTIVATE:
-            return ActivateUserInterface(activating, parent, position);
-        case OLEIVERB_HIDE:
-            UIDeactivate();
-            ShowWindow(form_->Window(), SW_HIDE);
-            return S_OK;
-        case OLEIVERB_DISCARDUNDOSTATE:
-            return S_OK;
-        default:
-            return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
-    }
+                                   LPCRECT position) noexcept {
+    return com::ComGuardAnswer([&]() -> HRESULT {
+        IOleClientSite* activating = site != nullptr ? site : client_site_.Get();
+        switch (verb) {
+            case OLEIVERB_PRIMARY:
+            case OLEIVERB_SHOW:
+            case OLEIVERB_INPLACEACTIVATE:
+                return ActivateInPlace(activating, parent, position);
+            case OLEIVERB_UIACTIVATE:
+                return ActivateUserInterface(activating, parent, position);
+            case OLEIVERB_HIDE:
+                UIDeactivate();
+                ShowWindow(form_->Window(), SW_HIDE);
+                return S_OK;
+            case OLEIVERB_DISCARDUNDOSTATE:
+                return S_OK;
+            default:
+                return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+        }
+    });
 }
 
 // UI activation as containers expect it: the site hears OnUIActivate, then the frame and
@@ -137,27 +145,27 @@ void KvNewTavrixControl::SetActiveObjectOfContainer(IOleInPlaceActiveObject* obj
     }
 }
 
-HRESULT KvNewTavrixControl::EnumVerbs(IEnumOLEVERB** verbs) {
+HRESULT KvNewTavrixControl::EnumVerbs(IEnumOLEVERB** verbs) noexcept {
     return OleRegEnumVerbs(CLSID_KvNewTavrix, verbs);
 }
 
-HRESULT KvNewTavrixControl::Update() {
+HRESULT KvNewTavrixControl::Update() noexcept {
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::IsUpToDate() {
+HRESULT KvNewTavrixControl::IsUpToDate() noexcept {
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::GetUserClassID(CLSID* class_id) {
+HRESULT KvNewTavrixControl::GetUserClassID(CLSID* class_id) noexcept {
     return com::SetOut(class_id, CLSID_KvNewTavrix);
 }
 
-HRESULT KvNewTavrixControl::GetUserType(DWORD form, LPOLESTR* type) {
+HRESULT KvNewTavrixControl::GetUserType(DWORD form, LPOLESTR* type) noexcept {
     return OleRegGetUserType(CLSID_KvNewTavrix, form, type);
 }
 
-HRESULT KvNewTavrixControl::SetExtent(DWORD aspect, SIZEL* size) {
+HRESULT KvNewTavrixControl::SetExtent(DWORD aspect, SIZEL* size) noexcept {
     if (aspect != DVASPECT_CONTENT) {
         return DV_E_DVASPECT;
     }
@@ -168,14 +176,14 @@ HRESULT KvNewTavrixControl::SetExtent(DWORD aspect, SIZEL* size) {
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::GetExtent(DWORD aspect, SIZEL* size) {
+HRESULT KvNewTavrixControl::GetExtent(DWORD aspect, SIZEL* size) noexcept {
     if (aspect != DVASPECT_CONTENT) {
         return DV_E_DVASPECT;
     }
     return com::SetOut(size, extent_);
 }
 
-HRESULT KvNewTavrixControl::Advise(IAdviseSink* sink, DWORD* cookie) {
+HRESULT KvNewTavrixControl::Advise(IAdviseSink* sink, DWORD* cookie) noexcept {
     if (!ole_advise_) {
         const HRESULT hr = CreateOleAdviseHolder(ole_advise_.Out());
         if (FAILED(hr)) {
@@ -185,11 +193,11 @@ HRESULT KvNewTavrixControl::Advise(IAdviseSink* sink, DWORD* cookie) {
     return ole_advise_->Advise(sink, cookie);
 }
 
-HRESULT KvNewTavrixControl::Unadvise(DWORD cookie) {
+HRESULT KvNewTavrixControl::Unadvise(DWORD cookie) noexcept {
     return ole_advise_ ? ole_advise_->Unadvise(cookie) : OLE_E_NOCONNECTION;
 }
 
-HRESULT KvNewTavrixControl::EnumAdvise(IEnumSTATDATA** advise) {
+HRESULT KvNewTavrixControl::EnumAdvise(IEnumSTATDATA** advise) noexcept {
     if (const HRESULT hr = com::RequirePointers(advise); FAILED(hr)) {
         return hr;
     }
@@ -197,15 +205,15 @@ HRESULT KvNewTavrixControl::EnumAdvise(IEnumSTATDATA** advise) {
     return ole_advise_ ? ole_advise_->EnumAdvise(advise) : E_FAIL;
 }
 
-HRESULT KvNewTavrixControl::GetMiscStatus(DWORD, DWORD* status) {
+HRESULT KvNewTavrixControl::GetMiscStatus(DWORD, DWORD* status) noexcept {
     return com::SetOut(status, kMiscStatus);
 }
 
-HRESULT KvNewTavrixControl::SetColorScheme(LOGPALETTE*) {
+HRESULT KvNewTavrixControl::SetColorScheme(LOGPALETTE*) noexcept {
     return E_NOTIMPL;
 }
 
-HRESULT KvNewTavrixControl::GetControlInfo(CONTROLINFO* info) {
+HRESULT KvNewTavrixControl::GetControlInfo(CONTROLINFO* info) noexcept {
     if (const HRESULT hr = com::RequirePointers(info); FAILED(hr)) {
         return hr;
     }
@@ -216,42 +224,44 @@ HRESULT KvNewTavrixControl::GetControlInfo(CONTROLINFO* info) {
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::OnMnemonic(MSG*) {
+HRESULT KvNewTavrixControl::OnMnemonic(MSG*) noexcept {
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::OnAmbientPropertyChange(DISPID) {
+HRESULT KvNewTavrixControl::OnAmbientPropertyChange(DISPID) noexcept {
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::FreezeEvents(BOOL) {
+HRESULT KvNewTavrixControl::FreezeEvents(BOOL) noexcept {
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::GetWindow(HWND* window) {
+HRESULT KvNewTavrixControl::GetWindow(HWND* window) noexcept {
     return com::SetOut(window, form_->Window());
 }
 
-HRESULT KvNewTavrixControl::ContextSensitiveHelp(BOOL) {
+HRESULT KvNewTavrixControl::ContextSensitiveHelp(BOOL) noexcept {
     return E_NOTIMPL;
 }
 
-HRESULT KvNewTavrixControl::InPlaceDeactivate() {
-    if (!in_place_active_) {
+HRESULT KvNewTavrixControl::InPlaceDeactivate() noexcept {
+    return com::ComGuardAnswer([&]() -> HRESULT {
+        if (!in_place_active_) {
+            return S_OK;
+        }
+        UIDeactivate();
+        in_place_active_ = false;
+        frame_.Reset();
+        document_.Reset();
+        form_->Park();
+        if (const com::ComPtr<IOleInPlaceSite> site = std::move(in_place_site_)) {
+            site->OnInPlaceDeactivate();
+        }
         return S_OK;
-    }
-    UIDeactivate();
-    in_place_active_ = false;
-    frame_.Reset();
-    document_.Reset();
-    form_->Park();
-    if (const com::ComPtr<IOleInPlaceSite> site = std::move(in_place_site_)) {
-        site->OnInPlaceDeactivate();
-    }
-    return S_OK;
+    });
 }
 
-HRESULT KvNewTavrixControl::UIDeactivate() {
+HRESULT KvNewTavrixControl::UIDeactivate() noexcept {
     if (ui_active_) {
         ui_active_ = false;
         SetActiveObjectOfContainer(nullptr);
@@ -262,49 +272,52 @@ HRESULT KvNewTavrixControl::UIDeactivate() {
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::SetObjectRects(LPCRECT position, LPCRECT) {
-    if (const HRESULT hr = com::RequirePointers(position); FAILED(hr)) {
-        return hr;
-    }
-    form_->Move(*position);
-    return S_OK;
+HRESULT KvNewTavrixControl::SetObjectRects(LPCRECT position, LPCRECT) noexcept {
+    return com::ComGuardAnswer([&]() -> HRESULT {
+        if (const HRESULT hr = com::RequirePointers(position); FAILED(hr)) {
+            return hr;
+        }
+        form_->Move(*position);
+        return S_OK;
+    });
 }
 
-HRESULT KvNewTavrixControl::ReactivateAndUndo() {
+HRESULT KvNewTavrixControl::ReactivateAndUndo() noexcept {
     return E_NOTIMPL;
 }
 
 // The container offers keyboard messages here while the control is UI-active; they go on to
 // the engine's own active object (Tab, clipboard keys, Delete and the like).
-HRESULT KvNewTavrixControl::TranslateAccelerator(LPMSG message) {
+HRESULT KvNewTavrixControl::TranslateAccelerator(LPMSG message) noexcept {
     if (message == nullptr) {
         return E_INVALIDARG;
     }
     return browser_ && browser_->TranslateAccelerator(*message) ? S_OK : S_FALSE;
 }
 
-HRESULT KvNewTavrixControl::OnFrameWindowActivate(BOOL) {
+HRESULT KvNewTavrixControl::OnFrameWindowActivate(BOOL) noexcept {
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::OnDocWindowActivate(BOOL) {
+HRESULT KvNewTavrixControl::OnDocWindowActivate(BOOL) noexcept {
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) {
+HRESULT KvNewTavrixControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) noexcept {
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::EnableModeless(BOOL) {
+HRESULT KvNewTavrixControl::EnableModeless(BOOL) noexcept {
     return S_OK;
 }
 
 HRESULT KvNewTavrixControl::PreMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT* result,
-                                             DWORD* cookie) {
+                                             DWORD* cookie) noexcept {
     return com::AnswerEmpty(S_OK, result, cookie);  // the message goes on to the window
 }
 
-HRESULT KvNewTavrixControl::PostMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT*, DWORD) {
+HRESULT KvNewTavrixControl::PostMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT*,
+                                              DWORD) noexcept {
     return S_OK;
 }
 

@@ -7,23 +7,23 @@
 
 namespace kvt::server {
 
-HRESULT KvNewTavrixControl::GetClassID(CLSID* class_id) {
+HRESULT KvNewTavrixControl::GetClassID(CLSID* class_id) noexcept {
     return com::SetOut(class_id, CLSID_KvNewTavrix);
 }
 
-HRESULT KvNewTavrixControl::IsDirty() {
+HRESULT KvNewTavrixControl::IsDirty() noexcept {
     return S_FALSE;
 }
 
-HRESULT KvNewTavrixControl::Load(LPSTREAM stream) {
+HRESULT KvNewTavrixControl::Load(LPSTREAM stream) noexcept {
     return com::RequirePointers(stream);
 }
 
-HRESULT KvNewTavrixControl::Save(LPSTREAM stream, BOOL) {
+HRESULT KvNewTavrixControl::Save(LPSTREAM stream, BOOL) noexcept {
     return com::RequirePointers(stream);
 }
 
-HRESULT KvNewTavrixControl::GetSizeMax(ULARGE_INTEGER* size) {
+HRESULT KvNewTavrixControl::GetSizeMax(ULARGE_INTEGER* size) noexcept {
     if (const HRESULT hr = com::RequirePointers(size); FAILED(hr)) {
         return hr;
     }
@@ -31,59 +31,60 @@ HRESULT KvNewTavrixControl::GetSizeMax(ULARGE_INTEGER* size) {
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::InitNew() {
+HRESULT KvNewTavrixControl::InitNew() noexcept {
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::InitNew(IStorage* storage) {
+HRESULT KvNewTavrixControl::InitNew(IStorage* storage) noexcept {
     return com::RequirePointers(storage);
 }
 
-HRESULT KvNewTavrixControl::Load(IStorage* storage) {
+HRESULT KvNewTavrixControl::Load(IStorage* storage) noexcept {
     return com::RequirePointers(storage);
 }
 
-HRESULT KvNewTavrixControl::Save(IStorage* storage, BOOL) {
+HRESULT KvNewTavrixControl::Save(IStorage* storage, BOOL) noexcept {
     return com::RequirePointers(storage);
 }
 
-HRESULT KvNewTavrixControl::SaveCompleted(IStorage*) {
+HRESULT KvNewTavrixControl::SaveCompleted(IStorage*) noexcept {
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::HandsOffStorage() {
+HRESULT KvNewTavrixControl::HandsOffStorage() noexcept {
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::Load(IPropertyBag* bag, IErrorLog*) {
+HRESULT KvNewTavrixControl::Load(IPropertyBag* bag, IErrorLog*) noexcept {
     return com::RequirePointers(bag);
 }
 
-HRESULT KvNewTavrixControl::Save(IPropertyBag* bag, BOOL, BOOL) {
+HRESULT KvNewTavrixControl::Save(IPropertyBag* bag, BOOL, BOOL) noexcept {
     return com::RequirePointers(bag);
 }
 
-HRESULT KvNewTavrixControl::GetDisplayString(DISPID, BSTR* text) {
+HRESULT KvNewTavrixControl::GetDisplayString(DISPID, BSTR* text) noexcept {
     return com::NotImplemented(text);
 }
 
-HRESULT KvNewTavrixControl::MapPropertyToPage(DISPID, CLSID* page) {
+HRESULT KvNewTavrixControl::MapPropertyToPage(DISPID, CLSID* page) noexcept {
     return com::AnswerEmpty(PERPROP_E_NOPAGEAVAILABLE, page);
 }
 
-HRESULT KvNewTavrixControl::GetPredefinedStrings(DISPID, CALPOLESTR* strings, CADWORD* cookies) {
+HRESULT KvNewTavrixControl::GetPredefinedStrings(DISPID, CALPOLESTR* strings,
+                                                 CADWORD* cookies) noexcept {
     return com::NotImplemented(strings, cookies);
 }
 
-HRESULT KvNewTavrixControl::GetPredefinedValue(DISPID, DWORD, VARIANT*) {
+HRESULT KvNewTavrixControl::GetPredefinedValue(DISPID, DWORD, VARIANT*) noexcept {
     return E_NOTIMPL;
 }
 
-HRESULT KvNewTavrixControl::GetPages(CAUUID* pages) {
+HRESULT KvNewTavrixControl::GetPages(CAUUID* pages) noexcept {
     return com::SetOut(pages, CAUUID{});  // no pages
 }
 
-HRESULT KvNewTavrixControl::QuickActivate(QACONTAINER* container, QACONTROL* control) {
+HRESULT KvNewTavrixControl::QuickActivate(QACONTAINER* container, QACONTROL* control) noexcept {
     if (const HRESULT hr = com::RequirePointers(container, control); FAILED(hr)) {
         return hr;
     }
@@ -101,11 +102,11 @@ HRESULT KvNewTavrixControl::QuickActivate(QACONTAINER* container, QACONTROL* con
     return S_OK;
 }
 
-HRESULT KvNewTavrixControl::SetContentExtent(LPSIZEL size) {
+HRESULT KvNewTavrixControl::SetContentExtent(LPSIZEL size) noexcept {
     return SetExtent(DVASPECT_CONTENT, size);
 }
 
-HRESULT KvNewTavrixControl::GetContentExtent(LPSIZEL size) {
+HRESULT KvNewTavrixControl::GetContentExtent(LPSIZEL size) noexcept {
     return GetExtent(DVASPECT_CONTENT, size);
 }
 

@@ -18,35 +18,35 @@ static_assert(sizeof(void*) != 4 ||
                    offsetof(StockInfoRec, Text34) == 34),
               "StockInfoRec must be 38 packed bytes with its texts at 8, 12, 28 and 34");
 
-HRESULT KvNewTavrixControl::InitPlugin(IUnknown* service, LONG reserved) {
+HRESULT KvNewTavrixControl::InitPlugin(IUnknown* service, LONG reserved) noexcept {
     return com::ComCall([&] { return facade_->InitPlugin(HostServiceObject(service), reserved); });
 }
 
-HRESULT KvNewTavrixControl::ClosePlugin() {
+HRESULT KvNewTavrixControl::ClosePlugin() noexcept {
     return com::ComCall([&] { return facade_->ClosePlugin(); });
 }
 
-HRESULT KvNewTavrixControl::Reserved3() {
+HRESULT KvNewTavrixControl::Reserved3() noexcept {
     return com::ComCall([&] { return facade_->Reserved3(); });
 }
 
-HRESULT KvNewTavrixControl::ShowPlugin() {
+HRESULT KvNewTavrixControl::ShowPlugin() noexcept {
     return com::ComCall([&] { return facade_->ShowPlugin(); });
 }
 
-HRESULT KvNewTavrixControl::HidePlugin() {
+HRESULT KvNewTavrixControl::HidePlugin() noexcept {
     return com::ComCall([&] { return facade_->HidePlugin(); });
 }
 
-HRESULT KvNewTavrixControl::Reserved6() {
+HRESULT KvNewTavrixControl::Reserved6() noexcept {
     return com::ComCall([&] { return facade_->Reserved6(); });
 }
 
-HRESULT KvNewTavrixControl::Reserved7(LONG value) {
+HRESULT KvNewTavrixControl::Reserved7(LONG value) noexcept {
     return com::ComCall([&] { return facade_->Reserved7(value); });
 }
 
-HRESULT KvNewTavrixControl::QueryStockFlag(LONG value, StockInfoRec, VARIANT_BOOL* flag) {
+HRESULT KvNewTavrixControl::QueryStockFlag(LONG value, StockInfoRec, VARIANT_BOOL* flag) noexcept {
     if (const HRESULT hr = com::RequirePointers(flag); FAILED(hr)) {
         return hr;
     }
@@ -58,7 +58,7 @@ HRESULT KvNewTavrixControl::QueryStockFlag(LONG value, StockInfoRec, VARIANT_BOO
     });
 }
 
-HRESULT KvNewTavrixControl::QueryCount(LONG* count) {
+HRESULT KvNewTavrixControl::QueryCount(LONG* count) noexcept {
     if (const HRESULT hr = com::RequirePointers(count); FAILED(hr)) {
         return hr;
     }
@@ -70,21 +70,21 @@ HRESULT KvNewTavrixControl::QueryCount(LONG* count) {
     });
 }
 
-HRESULT KvNewTavrixControl::Reserved10(LONG a, LONG b, LONG c) {
+HRESULT KvNewTavrixControl::Reserved10(LONG a, LONG b, LONG c) noexcept {
     return com::ComCall([&] { return facade_->Reserved10(a, b, c); });
 }
 
-HRESULT KvNewTavrixControl::Reserved11() {
+HRESULT KvNewTavrixControl::Reserved11() noexcept {
     return com::ComCall([&] { return facade_->Reserved11(); });
 }
 
-HRESULT KvNewTavrixControl::Reserved12(LONG a, LONG b, LONG c) {
+HRESULT KvNewTavrixControl::Reserved12(LONG a, LONG b, LONG c) noexcept {
     return com::ComCall([&] { return facade_->Reserved12(a, b, c); });
 }
 
 // The record is an out argument: whatever its text fields held on the way in is not the
 // control's to free, so they are only set to the empty text.
-HRESULT KvNewTavrixControl::GetStockInfo(StockInfoRec* stock, LONG value) {
+HRESULT KvNewTavrixControl::GetStockInfo(StockInfoRec* stock, LONG value) noexcept {
     if (const HRESULT hr = com::RequirePointers(stock); FAILED(hr)) {
         return hr;
     }
@@ -99,11 +99,11 @@ HRESULT KvNewTavrixControl::GetStockInfo(StockInfoRec* stock, LONG value) {
     });
 }
 
-HRESULT KvNewTavrixControl::Reserved14(LONG a, LONG b, VARIANT value) {
+HRESULT KvNewTavrixControl::Reserved14(LONG a, LONG b, VARIANT value) noexcept {
     return com::ComCall([&] { return facade_->Reserved14(a, b, com::FromVariantOrEmpty(value)); });
 }
 
-HRESULT KvNewTavrixControl::QueryObjects(IUnknown** first, IUnknown** second) {
+HRESULT KvNewTavrixControl::QueryObjects(IUnknown** first, IUnknown** second) noexcept {
     return com::ComCall([&] {
         Variant first_value;
         Variant second_value;
@@ -114,7 +114,7 @@ HRESULT KvNewTavrixControl::QueryObjects(IUnknown** first, IUnknown** second) {
     });
 }
 
-HRESULT KvNewTavrixControl::ExecCommand(BSTR command, BSTR* reply) {
+HRESULT KvNewTavrixControl::ExecCommand(BSTR command, BSTR* reply) noexcept {
     if (const HRESULT hr = com::RequirePointers(reply); FAILED(hr)) {
         return hr;
     }

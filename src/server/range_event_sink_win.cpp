@@ -30,7 +30,7 @@ RangeEventSink::RangeEventSink(std::shared_ptr<host::RangeEventsDispatch> dispat
 // Every dispatch id is answered with success. The core's dispatcher never raises; the
 // result of a failing change handler is not the host's business and is dropped here.
 HRESULT RangeEventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT*,
-                               EXCEPINFO*, UINT*) {
+                               EXCEPINFO*, UINT*) noexcept {
     try {
         const std::vector<Variant> arguments =
             parameters != nullptr ? Arguments(*parameters) : std::vector<Variant>{};

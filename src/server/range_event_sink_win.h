@@ -19,7 +19,7 @@ class RangeEventSink final : public com::EventSinkBase {
     explicit RangeEventSink(std::shared_ptr<host::RangeEventsDispatch> dispatch);
 
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters,
-                                     VARIANT*, EXCEPINFO*, UINT*) override;
+                                     VARIANT*, EXCEPINFO*, UINT*) noexcept override;
 
   private:
     std::shared_ptr<host::RangeEventsDispatch> dispatch_;

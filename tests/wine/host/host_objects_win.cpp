@@ -45,11 +45,11 @@ class RangesEventsPoint final : public com::ComObjectBase<IConnectionPoint> {
         return called;
     }
 
-    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) noexcept override {
         return com::SetOut(iid, DIID_IDvRangesEvents);
     }
     HRESULT STDMETHODCALLTYPE
-    GetConnectionPointContainer(IConnectionPointContainer** out) override {
+    GetConnectionPointContainer(IConnectionPointContainer** out) noexcept override {
         if (const HRESULT hr = com::RequirePointers(out); FAILED(hr)) {
             return hr;
         }
@@ -60,7 +60,7 @@ class RangesEventsPoint final : public com::ComObjectBase<IConnectionPoint> {
         return container_ != nullptr ? S_OK : E_UNEXPECTED;
     }
     // As a real source does, the sink is asked for the event interface itself.
-    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) noexcept override {
         if (const HRESULT hr = com::RequirePointers(sink, cookie); FAILED(hr)) {
             return hr;
         }
@@ -72,10 +72,10 @@ class RangesEventsPoint final : public com::ComObjectBase<IConnectionPoint> {
         sinks_[*cookie] = events;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) noexcept override {
         return sinks_.erase(cookie) == 1 ? S_OK : CONNECT_E_NOCONNECTION;
     }
-    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** out) override {
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** out) noexcept override {
         return com::NotImplemented(out);
     }
 
@@ -104,7 +104,7 @@ TestRangeItem* TestRangeItem::Find(const std::wstring& id) {
     return nullptr;
 }
 
-HRESULT TestRangeItem::Item(LONG index, IDvRangeItem** item) {
+HRESULT TestRangeItem::Item(LONG index, IDvRangeItem** item) noexcept {
     if (const HRESULT hr = com::RequirePointers(item); FAILED(hr)) {
         return hr;
     }
@@ -115,27 +115,27 @@ HRESULT TestRangeItem::Item(LONG index, IDvRangeItem** item) {
     return S_OK;
 }
 
-HRESULT TestRangeItem::Count(LONG* count) {
+HRESULT TestRangeItem::Count(LONG* count) noexcept {
     return com::SetOut(count, static_cast<LONG>(children_.size()));
 }
 
-HRESULT TestRangeItem::Name(BSTR* name) {
+HRESULT TestRangeItem::Name(BSTR* name) noexcept {
     return PutText(name_, name);
 }
 
-HRESULT TestRangeItem::IsLeaf(VARIANT_BOOL* leaf) {
+HRESULT TestRangeItem::IsLeaf(VARIANT_BOOL* leaf) noexcept {
     return com::SetOut(leaf, children_.empty() ? VARIANT_TRUE : VARIANT_FALSE);
 }
 
-HRESULT TestRangeItem::Code(BSTR* code) {
+HRESULT TestRangeItem::Code(BSTR* code) noexcept {
     return PutText(code_, code);
 }
 
-HRESULT TestRangeItem::IsValid(VARIANT_BOOL* valid) {
+HRESULT TestRangeItem::IsValid(VARIANT_BOOL* valid) noexcept {
     return com::SetOut(valid, valid_ ? VARIANT_TRUE : VARIANT_FALSE);
 }
 
-HRESULT TestRangeItem::ID(BSTR* id) {
+HRESULT TestRangeItem::ID(BSTR* id) noexcept {
     return PutText(id_, id);
 }
 
@@ -156,11 +156,11 @@ std::size_t TestRanges::SinkCount() const {
     return point_->Count();
 }
 
-HRESULT TestRanges::Root(IDvRangeItem** root) {
+HRESULT TestRanges::Root(IDvRangeItem** root) noexcept {
     return com::SetOut(root, root_);
 }
 
-HRESULT TestRanges::FindRange(BSTR id, IDvRangeItem** item) {
+HRESULT TestRanges::FindRange(BSTR id, IDvRangeItem** item) noexcept {
     if (const HRESULT hr = com::RequirePointers(item); FAILED(hr)) {
         return hr;
     }
@@ -172,11 +172,11 @@ HRESULT TestRanges::FindRange(BSTR id, IDvRangeItem** item) {
     return S_OK;
 }
 
-HRESULT TestRanges::EnumConnectionPoints(IEnumConnectionPoints** points) {
+HRESULT TestRanges::EnumConnectionPoints(IEnumConnectionPoints** points) noexcept {
     return com::NotImplemented(points);
 }
 
-HRESULT TestRanges::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
+HRESULT TestRanges::FindConnectionPoint(REFIID iid, IConnectionPoint** point) noexcept {
     if (const HRESULT hr = com::RequirePointers(point); FAILED(hr)) {
         return hr;
     }
@@ -191,16 +191,16 @@ TestController::TestController(com::ComPtr<TestRanges> ranges, std::shared_ptr<T
                                HWND main_window)
     : ranges_(std::move(ranges)), store_(std::move(store)), main_window_(main_window) {}
 
-HRESULT TestController::MainHandle(LONG* handle) {
+HRESULT TestController::MainHandle(LONG* handle) noexcept {
     return com::SetOut(handle, static_cast<LONG>(reinterpret_cast<LONG_PTR>(main_window_)));
 }
 
-HRESULT TestController::OpenModule(BSTR prog_id, BSTR parameter, LONG, LONG) {
+HRESULT TestController::OpenModule(BSTR prog_id, BSTR parameter, LONG, LONG) noexcept {
     opened_modules_.push_back(Text(prog_id) + L"|" + Text(parameter));
     return S_OK;
 }
 
-HRESULT TestController::QueryService(GUID iid, IUnknown** service, LONG* status) {
+HRESULT TestController::QueryService(GUID iid, IUnknown** service, LONG* status) noexcept {
     if (const HRESULT hr = com::RequirePointers(service, status); FAILED(hr)) {
         return hr;
     }
@@ -213,12 +213,12 @@ HRESULT TestController::QueryService(GUID iid, IUnknown** service, LONG* status)
     return S_OK;
 }
 
-HRESULT TestController::HandleKey(LONG key) {
+HRESULT TestController::HandleKey(LONG key) noexcept {
     handled_keys_.push_back(key);
     return S_OK;
 }
 
-HRESULT TestController::OpenSQL(BSTR sql, IDispatch** recordset) {
+HRESULT TestController::OpenSQL(BSTR sql, IDispatch** recordset) noexcept {
     if (const HRESULT hr = com::RequirePointers(recordset); FAILED(hr)) {
         return hr;
     }
@@ -231,7 +231,7 @@ HRESULT TestController::OpenSQL(BSTR sql, IDispatch** recordset) {
     }
 }
 
-HRESULT TestController::ExecSQL(BSTR sql, LONG* affected) {
+HRESULT TestController::ExecSQL(BSTR sql, LONG* affected) noexcept {
     if (const HRESULT hr = com::RequirePointers(affected); FAILED(hr)) {
         return hr;
     }
@@ -243,7 +243,7 @@ HRESULT TestController::ExecSQL(BSTR sql, LONG* affected) {
     }
 }
 
-HRESULT TestController::GetParam(BSTR name, BSTR* value) {
+HRESULT TestController::GetParam(BSTR name, BSTR* value) noexcept {
     const auto failing = failing_params_.find(Text(name));
     if (failing != failing_params_.end()) {
         return failing->second;

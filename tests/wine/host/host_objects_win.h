@@ -26,13 +26,13 @@ class TestRangeItem final : public EarlyBound<IDvRangeItem> {
     void Add(com::ComPtr<TestRangeItem> child);
     TestRangeItem* Find(const std::wstring& id);
 
-    HRESULT STDMETHODCALLTYPE Item(LONG index, IDvRangeItem** item) override;
-    HRESULT STDMETHODCALLTYPE Count(LONG* count) override;
-    HRESULT STDMETHODCALLTYPE Name(BSTR* name) override;
-    HRESULT STDMETHODCALLTYPE IsLeaf(VARIANT_BOOL* leaf) override;
-    HRESULT STDMETHODCALLTYPE Code(BSTR* code) override;
-    HRESULT STDMETHODCALLTYPE IsValid(VARIANT_BOOL* valid) override;
-    HRESULT STDMETHODCALLTYPE ID(BSTR* id) override;
+    HRESULT STDMETHODCALLTYPE Item(LONG index, IDvRangeItem** item) noexcept override;
+    HRESULT STDMETHODCALLTYPE Count(LONG* count) noexcept override;
+    HRESULT STDMETHODCALLTYPE Name(BSTR* name) noexcept override;
+    HRESULT STDMETHODCALLTYPE IsLeaf(VARIANT_BOOL* leaf) noexcept override;
+    HRESULT STDMETHODCALLTYPE Code(BSTR* code) noexcept override;
+    HRESULT STDMETHODCALLTYPE IsValid(VARIANT_BOOL* valid) noexcept override;
+    HRESULT STDMETHODCALLTYPE ID(BSTR* id) noexcept override;
 
   private:
     std::wstring id_;
@@ -54,10 +54,12 @@ class TestRanges final : public EarlyBound<IDvRanges, IConnectionPointContainer>
     int Fire(DISPID dispatch_id);
     std::size_t SinkCount() const;
 
-    HRESULT STDMETHODCALLTYPE Root(IDvRangeItem** root) override;
-    HRESULT STDMETHODCALLTYPE FindRange(BSTR id, IDvRangeItem** item) override;
-    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override;
-    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
+    HRESULT STDMETHODCALLTYPE Root(IDvRangeItem** root) noexcept override;
+    HRESULT STDMETHODCALLTYPE FindRange(BSTR id, IDvRangeItem** item) noexcept override;
+    HRESULT STDMETHODCALLTYPE
+    EnumConnectionPoints(IEnumConnectionPoints** points) noexcept override;
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid,
+                                                  IConnectionPoint** point) noexcept override;
 
   private:
     com::ComPtr<TestRangeItem> root_;
@@ -75,13 +77,15 @@ class TestController final : public EarlyBound<IDvController> {
     const std::vector<LONG>& HandledKeys() const { return handled_keys_; }
     const std::vector<std::wstring>& OpenedModules() const { return opened_modules_; }
 
-    HRESULT STDMETHODCALLTYPE MainHandle(LONG* handle) override;
-    HRESULT STDMETHODCALLTYPE OpenModule(BSTR prog_id, BSTR parameter, LONG, LONG) override;
-    HRESULT STDMETHODCALLTYPE QueryService(GUID iid, IUnknown** service, LONG* status) override;
-    HRESULT STDMETHODCALLTYPE HandleKey(LONG key) override;
-    HRESULT STDMETHODCALLTYPE OpenSQL(BSTR sql, IDispatch** recordset) override;
-    HRESULT STDMETHODCALLTYPE ExecSQL(BSTR sql, LONG* affected) override;
-    HRESULT STDMETHODCALLTYPE GetParam(BSTR name, BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE MainHandle(LONG* handle) noexcept override;
+    HRESULT STDMETHODCALLTYPE OpenModule(BSTR prog_id, BSTR parameter, LONG,
+                                         LONG) noexcept override;
+    HRESULT STDMETHODCALLTYPE QueryService(GUID iid, IUnknown** service,
+                                           LONG* status) noexcept override;
+    HRESULT STDMETHODCALLTYPE HandleKey(LONG key) noexcept override;
+    HRESULT STDMETHODCALLTYPE OpenSQL(BSTR sql, IDispatch** recordset) noexcept override;
+    HRESULT STDMETHODCALLTYPE ExecSQL(BSTR sql, LONG* affected) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetParam(BSTR name, BSTR* value) noexcept override;
 
   private:
     com::ComPtr<TestRanges> ranges_;

@@ -12,6 +12,7 @@
 #include <olectl.h>
 
 #include <string>
+#include <string_view>
 
 #include "browser/browser_site_win.h"
 #include "checks_win.h"
@@ -234,6 +235,68 @@ void CheckControlInterfaces(Checks& checks, const ComPtr<IUnknown>& control) {
         CONNECT_E_NOCONNECTION, "the control has no event interface");
 }
 
+// Refuses, on this thread, the creation of windows of one class: a computer-based-training
+// hook that answers HCBT_CREATEWND with nonzero makes CreateWindowEx fail, as it does when
+// the system is out of window resources.
+class RefusedWindowClass {
+  public:
+    explicit RefusedWindowClass(const wchar_t* name)
+        : hook_(SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId())) {
+        refused_ = name;
+    }
+    RefusedWindowClass(const RefusedWindowClass&) = delete;
+    RefusedWindowClass& operator=(const RefusedWindowClass&) = delete;
+    ~RefusedWindowClass() {
+        UnhookWindowsHookEx(hook_);
+        refused_ = nullptr;
+    }
+
+  private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wparam, LPARAM lparam) {
+        if (code == HCBT_CREATEWND && refused_ != nullptr) {
+            wchar_t name[64] = {};
+            GetClassNameW(reinterpret_cast<HWND>(wparam), name, 64);
+            if (std::wstring_view(name) == refused_) {
+                return 1;
+            }
+        }
+        return CallNextHookEx(nullptr, code, wparam, lparam);
+    }
+
+    static inline const wchar_t* refused_ = nullptr;
+    HHOOK hook_;
+};
+
+// Code that throws inside a COM method ends at the barrier: the method answers an error
+// with its description, and the host and the control go on.
+void CheckBarrier(Checks& checks, HWND container) {
+    checks.Section("the barrier at the COM boundary");
+    const ComPtr<IUnknown> control = CreateControl();
+    auto site = com::MakeComObject<browser::BrowserSite>(container);
+    const auto object = control.As<IOleObject>();
+    object->SetClientSite(static_cast<IOleClientSite*>(site.Get()));
+    RECT area{0, 0, 300, 200};
+    checks.Equal(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr,
+                                static_cast<IOleClientSite*>(site.Get()), 0, container, &area),
+                 S_OK, "DoVerb(OLEIVERB_INPLACEACTIVATE)");
+    {
+        // Deactivation parks the control's window in a hidden window of the DLL's, made
+        // again when it has gone; here it cannot be made.
+        const RefusedWindowClass refused(L"KvNewTavrixParking");
+        DestroyWindow(FindWindowW(L"KvNewTavrixParking", nullptr));
+        checks.Equal(control.As<IOleInPlaceObject>()->InPlaceDeactivate(), E_UNEXPECTED,
+                     "InPlaceDeactivate answers the failure of code that throws");
+        checks.That(ThreadError().description.rfind(
+                        "The control's parking window could not be created", 0) == 0,
+                    "its error description says what failed");
+    }
+    checks.Equal(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr,
+                                static_cast<IOleClientSite*>(site.Get()), 0, container, &area),
+                 S_OK, "the control activates again afterwards");
+    checks.Equal(object->Close(OLECLOSE_NOSAVE), S_OK, "and closes");
+    object->SetClientSite(nullptr);
+}
+
 ComPtr<browser::BrowserSite> EmbedInPlace(Checks& checks, const ComPtr<IUnknown>& control,
                                           HWND container) {
     checks.Section("in-place activation");
@@ -452,6 +515,7 @@ int Run() {
         CheckControlInterfaces(checks, control);
         const auto site = EmbedInPlace(checks, control, main_window.Get());
         CheckFailures(checks, main_window.Get(), server.Port());
+        CheckBarrier(checks, main_window.Get());
         CheckContentRequests(checks, control, main_window.Get(), server);
         CheckNavigationHandling(checks, main_window.Get(), server);
 

@@ -18,7 +18,8 @@ bool SameName(const std::wstring& a, const wchar_t* b) {
 
 }  // namespace
 
-HRESULT ScriptObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+HRESULT ScriptObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                    DISPID* ids) noexcept {
     if (names == nullptr || ids == nullptr || count == 0) {
         return E_INVALIDARG;
     }
@@ -35,7 +36,7 @@ HRESULT ScriptObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, D
 }
 
 HRESULT ScriptObject::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT* result,
-                             EXCEPINFO*, UINT*) {
+                             EXCEPINFO*, UINT*) noexcept {
     if (id < 1 || static_cast<std::size_t>(id) > members_.size()) {
         return DISP_E_MEMBERNOTFOUND;
     }

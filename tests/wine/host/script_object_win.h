@@ -22,7 +22,7 @@ class EarlyBound
                                 Others...> {
   public:
     HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
+                                     UINT*) noexcept override {
         return E_NOTIMPL;
     }
 };
@@ -34,9 +34,9 @@ class ScriptObject : public com::ComObjectBase<com::DispatchWithoutTypeInfo<>> {
     explicit ScriptObject(std::vector<std::wstring> members) : members_(std::move(members)) {}
 
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
-                                            DISPID* ids) override;
+                                            DISPID* ids) noexcept override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters,
-                                     VARIANT* result, EXCEPINFO*, UINT*) override;
+                                     VARIANT* result, EXCEPINFO*, UINT*) noexcept override;
 
   protected:
     virtual HRESULT Member(const std::wstring& name, const std::vector<VARIANT*>& arguments,
