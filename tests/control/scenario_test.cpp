@@ -77,18 +77,33 @@ TEST(Scenario, OneSessionFromInitToCloseAndTheNextSessionResumes) {
     EXPECT_EQ(next.control->CurSectorID(), "102");
 }
 
-TEST(Scenario, ControlsOfOneProcessShareTheProgressWindowAndEachKeepsItsSettings) {
+// Two controls of one process on the shared progress window, with form handles 1 and 2,
+// both started; the shared window's platform is taken back at the end.
+struct TwoControls {
+    TwoControls() {
+        shared.SetPlatform(platform);
+        first.form->handle = 1;
+        second.form->handle = 2;
+        first.Start();
+        second.Start();
+    }
+    ~TwoControls() {
+        shared.FreeProgress();
+        shared.SetPlatform(nullptr);
+    }
+
     fakes::Journal journal;
     fakes::MessageQueue queue;
     ui::LoadProgress& shared = ui::LoadProgress::Shared();
-    shared.SetPlatform(std::make_shared<fakes::FakeProgressPlatform>(journal, queue));
+    std::shared_ptr<fakes::FakeProgressPlatform> platform =
+        std::make_shared<fakes::FakeProgressPlatform>(journal, queue);
+    ControlHarness first{ControlHarness::DefaultTree(), nullptr, &shared};
+    ControlHarness second{ControlHarness::DefaultTree(), nullptr, &shared};
+};
 
-    ControlHarness first(ControlHarness::DefaultTree(), nullptr, &shared);
-    ControlHarness second(ControlHarness::DefaultTree(), nullptr, &shared);
-    first.form->handle = 1;
-    second.form->handle = 2;
-    first.Start();
-    second.Start();
+TEST(Scenario, ControlsOfOneProcessShareTheProgressWindowAndEachKeepsItsSettings) {
+    TwoControls c;
+    auto& [journal, queue, shared, platform, first, second] = c;
     EXPECT_EQ(journal.Only({"ProgressCreate"}).size(), 1u);
     EXPECT_TRUE(journal.Contains("ProgressParent 2"));  // the last to start is the parent
 
@@ -104,26 +119,14 @@ TEST(Scenario, ControlsOfOneProcessShareTheProgressWindowAndEachKeepsItsSettings
 
     EXPECT_EQ(first.StoredLastSeleID(), "1");
     EXPECT_EQ(second.StoredLastSeleID(), "0");
-    shared.FreeProgress();
-    shared.SetPlatform(nullptr);
 }
 
 // The shared window is never left without a parent: after another control's close a resize
 // makes the new window inside the resized control, and a window that died with its parent
 // is attached to the next control that loads.
 TEST(Scenario, TheSharedProgressWindowIsAlwaysInsideALivingControl) {
-    fakes::Journal journal;
-    fakes::MessageQueue queue;
-    ui::LoadProgress& shared = ui::LoadProgress::Shared();
-    auto platform = std::make_shared<fakes::FakeProgressPlatform>(journal, queue);
-    shared.SetPlatform(platform);
-
-    ControlHarness first(ControlHarness::DefaultTree(), nullptr, &shared);
-    ControlHarness second(ControlHarness::DefaultTree(), nullptr, &shared);
-    first.form->handle = 1;
-    second.form->handle = 2;
-    first.Start();
-    second.Start();
+    TwoControls c;
+    auto& [journal, queue, shared, platform, first, second] = c;
     ASSERT_TRUE(first.facade.ClosePlugin().Ok());
     ASSERT_FALSE(shared.HasWindow());
 
@@ -139,8 +142,6 @@ TEST(Scenario, TheSharedProgressWindowIsAlwaysInsideALivingControl) {
     EXPECT_TRUE(journal.Contains("ProgressShow"));
 
     ASSERT_TRUE(second.facade.ClosePlugin().Ok());
-    shared.FreeProgress();
-    shared.SetPlatform(nullptr);
 }
 
 }  // namespace
