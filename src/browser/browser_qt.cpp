@@ -116,27 +116,22 @@ QtBrowser::QtBrowser(QWidget* parent) {
         [this](const QUrl& url, bool main_frame) { return OnNavigationRequest(url, main_frame); });
     page->SetNewWindowHook([this] { return OnNewWindow(); });
 
-    connections_.push_back(QObject::connect(page, &QWebEnginePage::loadProgress, [this](int p) {
+    QObject::connect(page, &QWebEnginePage::loadProgress, &context_, [this](int progress) {
         if (const auto events = Events()) {
-            Report(events->ProgressChange(p, 100));
+            Report(events->ProgressChange(progress, 100));
         }
-    }));
-    connections_.push_back(
-        QObject::connect(page, &QWebEnginePage::urlChanged, [this](const QUrl& url) {
-            if (const auto events = Events()) {
-                Report(events->NavigateComplete2(Variant(UrlTextOf(url))));
-            }
-            ReportCommandState();
-        }));
-    connections_.push_back(
-        QObject::connect(page, &QWebEnginePage::loadingChanged,
-                         [this](const QWebEngineLoadingInfo& info) { OnLoadingChanged(info); }));
+    });
+    QObject::connect(page, &QWebEnginePage::urlChanged, &context_, [this](const QUrl& url) {
+        if (const auto events = Events()) {
+            Report(events->NavigateComplete2(Variant(UrlTextOf(url))));
+        }
+        ReportCommandState();
+    });
+    QObject::connect(page, &QWebEnginePage::loadingChanged, &context_,
+                     [this](const QWebEngineLoadingInfo& info) { OnLoadingChanged(info); });
 }
 
 QtBrowser::~QtBrowser() {
-    for (const QMetaObject::Connection& connection : connections_) {
-        QObject::disconnect(connection);
-    }
     if (HookedPage* const page = page_.data()) {
         page->SetNavigationHook(nullptr);
         page->SetNewWindowHook(nullptr);
@@ -167,11 +162,7 @@ void QtBrowser::Navigate(const WideString& url, const Variant& /*flags*/,
     if (in_navigation_hook_) {
         // The engine cannot start a navigation from inside its own navigation decision;
         // the load starts as soon as the decision has returned.
-        QTimer::singleShot(0, page_, [page = page_, request] {
-            if (page) {
-                page->load(request);
-            }
-        });
+        QTimer::singleShot(0, page_, [page = page_.data(), request] { page->load(request); });
         return;
     }
     page_->load(request);
@@ -218,11 +209,7 @@ bool QtBrowser::OnNavigationRequest(const QUrl& url, bool main_frame) {
     if (!main_frame && !loading_) {
         // The engine reports no completion of a frame that navigates on its own after the
         // page has loaded; its document counts as complete once the navigation is under way.
-        QTimer::singleShot(0, page_, [this, alive = std::weak_ptr<int>(alive_), url] {
-            if (!alive.expired()) {
-                OnDocumentComplete(url);
-            }
-        });
+        QTimer::singleShot(0, &context_, [this, url] { OnDocumentComplete(url); });
     }
     return true;
 }

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineSettings>
@@ -21,6 +22,7 @@ namespace {
 // The client area inside the popup's outer size of 870 x 500.
 constexpr int kPopupClientWidth = 862;
 constexpr int kPopupClientHeight = 473;
+constexpr int kShowDelayMs = 1;
 
 QString QStringOfAnsi(const AnsiString& text) {
     return browser::ToQString(AnsiToWide(text));
@@ -101,11 +103,9 @@ PopupDialog::PopupDialog(QWidget* owner, std::weak_ptr<QtPopupFactory> factory,
             [this](const QWebEngineLoadingInfo& info) { OnLoadFinished(info); });
     handle_ = std::make_shared<QtPopupWindow>(this, page_);
 
-    // Shown once the creating event has returned to the engine.
-    show_timer_.setSingleShot(true);
-    show_timer_.setInterval(1);
-    connect(&show_timer_, &QTimer::timeout, this, [this] { ShowModal(); });
-    show_timer_.start();
+    // Shown once the creating event has returned to the engine; never if the dialog is
+    // gone by then.
+    QTimer::singleShot(kShowDelayMs, this, [this] { ShowModal(); });
 }
 
 PopupDialog::~PopupDialog() {
@@ -113,7 +113,6 @@ PopupDialog::~PopupDialog() {
         std::function<void()> notify = std::move(on_destroyed_);
         notify();
     }
-    show_timer_.stop();
     page_->SetNewWindowHook(nullptr);
 }
 

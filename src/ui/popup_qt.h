@@ -4,7 +4,6 @@
 
 #include <QDialog>
 #include <QPointer>
-#include <QTimer>
 #include <QWebEngineView>
 #include <functional>
 #include <memory>
@@ -54,7 +53,6 @@ class PopupDialog final : public QDialog, public PopupView {
     std::function<void()> on_destroyed_;
     QWebEngineView* view_;
     browser::HookedPage* page_;
-    QTimer show_timer_;
     std::optional<WideString> title_;
     std::shared_ptr<QtPopupWindow> handle_;
 };
