@@ -74,15 +74,6 @@ void InstallCommandSchemeHandler(QWebEngineProfile* profile) {
 
 }  // namespace
 
-bool HookedPage::acceptNavigationRequest(const QUrl& url, NavigationType /*type*/,
-                                         bool main_frame) {
-    return navigation_hook_ ? navigation_hook_(url, main_frame) : true;
-}
-
-QWebEnginePage* HookedPage::createWindow(WebWindowType /*type*/) {
-    return new_window_hook_ ? new_window_hook_() : nullptr;
-}
-
 bool LoadCompletedDocument(const QWebEngineLoadingInfo& info) {
     switch (info.status()) {
         case QWebEngineLoadingInfo::LoadSucceededStatus:
@@ -103,13 +94,10 @@ WideString UrlTextOf(const QUrl& url) {
 }
 
 QtBrowser::QtBrowser(QWidget* parent) {
-    auto* const view = new QWebEngineView(parent);
-    auto* const page = new HookedPage(view);
-    InstallCommandSchemeHandler(page->profile());
+    const auto [view, page] = CreateWebView(parent);
     view_ = view;
     page_ = page;
-    view->setPage(page);
-    page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+    InstallCommandSchemeHandler(page->profile());
     // Page commands are links of a scheme without a handler; script-raised ones count too.
     page->settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::AllowAllUnknownUrlSchemes);
     page->SetNavigationHook(

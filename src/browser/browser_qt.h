@@ -11,30 +11,11 @@
 #include <memory>
 
 #include "browser/browser_port.h"
+#include "browser/web_view_qt.h"
 
 class QWebEngineLoadingInfo;
 
 namespace kvt::browser {
-
-// A page that hands its navigation and new-window requests to hooks. Without a hook a
-// navigation is allowed and a new window is refused.
-class HookedPage : public QWebEnginePage {
-  public:
-    using NavigationHook = std::function<bool(const QUrl& url, bool main_frame)>;
-    using NewWindowHook = std::function<QWebEnginePage*()>;
-
-    explicit HookedPage(QObject* parent) : QWebEnginePage(parent) {}
-    void SetNavigationHook(NavigationHook hook) { navigation_hook_ = std::move(hook); }
-    void SetNewWindowHook(NewWindowHook hook) { new_window_hook_ = std::move(hook); }
-
-  protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool main_frame) override;
-    QWebEnginePage* createWindow(WebWindowType type) override;
-
-  private:
-    NavigationHook navigation_hook_;
-    NewWindowHook new_window_hook_;
-};
 
 // A browser's automation object as the core hands it around: the page that a new window's
 // content loads in.

@@ -106,5 +106,21 @@ TEST_F(QtBrowserTest, AQueuedFrameCompletionDiesWithTheBrowser) {
     EXPECT_FALSE(events_->Completed("quote.aspx"));
 }
 
+TEST_F(QtBrowserTest, ScriptsOnAMadePageReachTheNewWindowHook) {
+    const WebView made = CreateWebView(&parent_);
+    int requests = 0;
+    made.page->SetNewWindowHook([&]() -> QWebEnginePage* {
+        ++requests;
+        return nullptr;
+    });
+    bool loaded = false;
+    QObject::connect(made.page, &QWebEnginePage::loadFinished, &parent_,
+                     [&](bool ok) { loaded = ok; });
+    made.page->load(QUrl(QString::fromStdString(Url("/tavrix2009/quote.aspx"))));
+    ASSERT_TRUE(WaitFor([&] { return loaded; }));
+    made.page->runJavaScript(QStringLiteral("window.open('/tavrix2009/quote.aspx')"));
+    EXPECT_TRUE(WaitFor([&] { return requests == 1; }));
+}
+
 }  // namespace
 }  // namespace kvt::browser
