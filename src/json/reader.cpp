@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "base/hex.h"
+#include "json/escapes.h"
 #include "json/value.h"
 
 namespace kvt::json {
@@ -347,34 +348,12 @@ class Reader {
             if (++pos_ >= size_) {
                 return false;
             }
-            const unsigned char escaped = text_[pos_++];
-            switch (escaped) {
-                case '"':
-                case '/':
-                case '\\':
-                    buffer_.push_back(static_cast<char>(escaped));
-                    break;
-                case 'b':
-                    buffer_.push_back('\b');
-                    break;
-                case 'f':
-                    buffer_.push_back('\f');
-                    break;
-                case 'n':
-                    buffer_.push_back('\n');
-                    break;
-                case 'r':
-                    buffer_.push_back('\r');
-                    break;
-                case 't':
-                    buffer_.push_back('\t');
-                    break;
-                case 'u':
-                    CodePointToUtf8(ReadHex4(), buffer_);
-                    break;
-                default:
-                    break;  // an unknown escape drops both bytes
-            }
+            const unsigned char letter = text_[pos_++];
+            if (letter == 'u') {
+                CodePointToUtf8(ReadHex4(), buffer_);
+            } else if (const char byte = detail::EscapedByteOf(letter); byte != '\0') {
+                buffer_.push_back(byte);
+            }  // else an unknown escape drops both bytes
         }
         return false;
     }

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "base/number_text.h"
+#include "json/escapes.h"
 #include "json/value.h"
 
 namespace kvt::json {
@@ -126,33 +127,13 @@ class Writer {
         Put(number_.data(), number_.size());
     }
 
-    // Escape of a byte below 0x20 or one of the three escaped marks; returns its length.
+    // The escape of a byte below 0x20 or of a mark with a short escape; returns its length.
     static std::size_t Escape(unsigned char byte, char* at) {
         static constexpr char kHex[] = "0123456789ABCDEF";
-        at[0] = '\\';
-        switch (byte) {
-            case 0x08:
-                at[1] = 'b';
-                return 2;
-            case 0x09:
-                at[1] = 't';
-                return 2;
-            case 0x0A:
-                at[1] = 'n';
-                return 2;
-            case 0x0C:
-                at[1] = 'f';
-                return 2;
-            case 0x0D:
-                at[1] = 'r';
-                return 2;
-            case '"':
-            case '/':
-            case '\\':
-                at[1] = static_cast<char>(byte);
-                return 2;
-            default:
-                break;
+        if (const char letter = detail::EscapeLetterOf(byte); letter != '\0') {
+            at[0] = '\\';
+            at[1] = letter;
+            return 2;
         }
         const char escape[6] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
         std::memcpy(at, escape, sizeof escape);
@@ -166,7 +147,8 @@ class Writer {
         *at++ = '"';
         for (const char16_t unit : text) {
             if (unit < 0x80) {
-                if (unit < 0x20 || unit == '"' || unit == '/' || unit == '\\') {
+                if (unit < 0x20 ||
+                    detail::EscapeLetterOf(static_cast<unsigned char>(unit)) != '\0') {
                     at += Escape(static_cast<unsigned char>(unit), at);
                 } else {
                     *at++ = static_cast<char>(unit);

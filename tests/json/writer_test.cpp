@@ -109,5 +109,17 @@ TEST(JsonWriter, OutputReadsBackToTheSameText) {
     EXPECT_EQ(TqxJSON::FormatJson(reread.get()), first);
 }
 
+TEST(JsonWriter, EveryAsciiTextReadsBack) {
+    std::u16string ascii;
+    for (char16_t unit = 0; unit < 0x80; ++unit) {
+        ascii.push_back(unit);
+    }
+    const std::string written = Format(ascii);
+    const auto reread = TqxJSON::ParseJson(written);
+    ASSERT_NE(reread, nullptr) << written;
+    ASSERT_EQ(reread->Kind(), TqxJSONkind::jsString);
+    EXPECT_EQ(static_cast<const TqxJSONstring&>(*reread).StringValue, ascii) << written;
+}
+
 }  // namespace
 }  // namespace kvt::json
