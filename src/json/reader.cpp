@@ -1,12 +1,4 @@
-// JSON text -> value tree: a lenient recursive-descent reader over the bytes of the text.
-// Commas between elements are optional, one trailing comma is accepted, a number may
-// carry a leading "+", and text after the first value is ignored. Any malformed input
-// yields nullptr; partial results are owned by unique_ptr and freed on every path.
-//
-// String contents are UTF-8. One- to three-byte sequences give one UTF-16 unit each
-// (without checks for overlong forms); four-byte sequences give a surrogate pair. A byte
-// that cannot start a sequence, a wrong or missing continuation byte, or a sequence cut
-// off at the end makes the whole string value empty; the parse itself goes on.
+#include "json/reader.h"
 
 #include <array>
 #include <charconv>
@@ -14,7 +6,6 @@
 
 #include "base/hex.h"
 #include "json/escapes.h"
-#include "json/value.h"
 
 namespace kvt::json {
 namespace {
@@ -463,7 +454,7 @@ class Reader {
 
 }  // namespace
 
-std::unique_ptr<TqxJSONbase> TqxJSON::ParseJson(std::string_view text) {
+std::unique_ptr<TqxJSONbase> ParseJson(std::string_view text) {
     try {
         return Reader(text).ParseRoot();
     } catch (...) {

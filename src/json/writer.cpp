@@ -1,7 +1,4 @@
-// Value tree -> compact JSON text: no whitespace, members and elements in tree order,
-// strings as UTF-8 with a fixed set of escapes, numbers in the general format with 15
-// significant digits. Infinite and NaN numbers are written as null, so that the output
-// always reads back.
+#include "json/writer.h"
 
 #include <charconv>
 #include <cmath>
@@ -9,7 +6,6 @@
 
 #include "base/number_text.h"
 #include "json/escapes.h"
-#include "json/value.h"
 
 namespace kvt::json {
 namespace {
@@ -173,7 +169,7 @@ class Writer {
 
 }  // namespace
 
-AnsiString TqxJSON::FormatJson(const TqxJSONbase* value) {
+AnsiString FormatJson(const TqxJSONbase* value) {
     AnsiString out;
     {
         Writer writer(out);

@@ -9,7 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "json/reader.h"
 #include "json/value.h"
+#include "json/writer.h"
 
 namespace {
 
@@ -45,11 +47,11 @@ int main(int argc, char** argv) {
     } else if (!ReadAll(stdin, text)) {
         return Fail("standard input");
     }
-    const auto root = kvt::json::TqxJSON::ParseJson(text);
+    const auto root = kvt::json::ParseJson(text);
     if (!root) {
         std::cerr << "not JSON\n";
         return 1;
     }
-    std::cout << kvt::json::TqxJSON::FormatJson(root.get()) << '\n';
+    std::cout << kvt::json::FormatJson(root.get()) << '\n';
     return 0;
 }
