@@ -19,10 +19,9 @@ std::string DecodeComponent(std::string_view text) {
             continue;
         }
         if (c == '%' && i + 2 < text.size()) {
-            const int high = HexDigitValue(text[i + 1]);
-            const int low = HexDigitValue(text[i + 2]);
-            if (high >= 0 && low >= 0) {
-                decoded += static_cast<char>(high * 16 + low);
+            const int byte = HexByteValue(text[i + 1], text[i + 2]);
+            if (byte >= 0) {
+                decoded += static_cast<char>(byte);
                 i += 2;
                 continue;
             }

@@ -355,7 +355,7 @@ class Reader {
         }
         std::uint32_t value = 0;
         for (int k = 0; k < 4; ++k) {
-            const int digit = HexDigitValue(static_cast<char>(text_[pos_++]));
+            const int digit = HexDigitValue(text_[pos_++]);
             if (digit < 0) {
                 throw BadEscape{};
             }

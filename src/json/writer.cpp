@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/hex.h"
 #include "base/number_text.h"
 #include "json/escapes.h"
 
@@ -76,28 +77,25 @@ class Writer {
         ++used_;
     }
 
-    void WriteList(const TqxJSONlist& list) {
-        PutByte('[');
-        const int count = list.ItemCount();
+    // `count` items between `open` and `close`, separated by commas.
+    template <typename WriteItem>
+    void WriteSequence(char open, char close, int count, WriteItem write_item) {
+        PutByte(open);
         for (int i = 0; i < count; ++i) {
             if (i > 0) {
                 PutByte(',');
             }
-            WriteValue(list.ItemAt(i));
+            write_item(i);
         }
-        PutByte(']');
+        PutByte(close);
+    }
+
+    void WriteList(const TqxJSONlist& list) {
+        WriteSequence('[', ']', list.ItemCount(), [&](int i) { WriteValue(list.ItemAt(i)); });
     }
 
     void WriteObject(const TqxJSONobject& object) {
-        PutByte('{');
-        const int count = object.ItemCount();
-        for (int i = 0; i < count; ++i) {
-            if (i > 0) {
-                PutByte(',');
-            }
-            WritePair(*object.PairAt(i));
-        }
-        PutByte('}');
+        WriteSequence('{', '}', object.ItemCount(), [&](int i) { WritePair(*object.PairAt(i)); });
     }
 
     void WritePair(const TqxJSONobjectmethod& pair) {
@@ -125,13 +123,13 @@ class Writer {
 
     // The escape of a byte below 0x20 or of a mark with a short escape; returns its length.
     static std::size_t Escape(unsigned char byte, char* at) {
-        static constexpr char kHex[] = "0123456789ABCDEF";
         if (const char letter = detail::EscapeLetterOf(byte); letter != '\0') {
             at[0] = '\\';
             at[1] = letter;
             return 2;
         }
-        const char escape[6] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
+        const char escape[6] = {
+            '\\', 'u', '0', '0', kUpperHexDigits[byte >> 4], kUpperHexDigits[byte & 0xF]};
         std::memcpy(at, escape, sizeof escape);
         return sizeof escape;
     }
