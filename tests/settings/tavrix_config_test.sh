@@ -30,6 +30,8 @@ expect set-again 0 "$(record 1+2)" '' -- "$tool" set "$db" '1 2'
 expect set-quote 0 "$(record "x')%3B+drop+table+netSYSTEM%3B--")" '' -- \
   "$tool" set "$db" "x'); drop table netSYSTEM;--"
 expect host-table-intact 0 "$(record 4)" '' -- "$tool" set "$db" 4
+expect get-unwritable-output 1 '' 'cannot write' -- sh -c "'$tool' get '$db' >/dev/full"
+expect set-unwritable-output 1 '' 'cannot write' -- sh -c "'$tool' set '$db' 5 >/dev/full"
 expect get-quoted-id 1 '' 'no settings stored' -- "$tool" get "$db" "x' or '1'='1"
 
 finish tavrix-config

@@ -13,5 +13,6 @@ expect empty 1 '' 'not JSON' -- sh -c "'$qxjson' </dev/null"
 expect missing-file 2 '' 'cannot read' -- "$qxjson" "$tmp/absent.json"
 expect directory 2 '' 'cannot read' -- "$qxjson" "$tmp"
 expect usage 2 '' 'usage' -- "$qxjson" a b
+expect unwritable-output 2 '' 'cannot write' -- sh -c "'$qxjson' '$tmp/settings.json' >/dev/full"
 
 finish qxjson
