@@ -11,11 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "json/reader.h"
 #include "json/value.h"
+#include "json/writer.h"
 
 namespace {
 
-using kvt::json::TqxJSON;
+using kvt::json::FormatJson;
+using kvt::json::ParseJson;
 
 const std::string& SettingsRecord() {
     static const std::string text = R"({"Name":"","Tag":0,"LastSeleID":"0"})";
@@ -84,7 +87,7 @@ void Label(benchmark::State& state, int which) {
 void BM_Parse_Qx(benchmark::State& state) {
     const std::string& text = Document(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        auto root = TqxJSON::ParseJson(text);
+        auto root = ParseJson(text);
         benchmark::DoNotOptimize(root.get());
     }
     Label(state, static_cast<int>(state.range(0)));
@@ -112,9 +115,9 @@ void BM_Parse_Nlohmann(benchmark::State& state) {
 // --- format ----------------------------------------------------------------------------
 
 void BM_Format_Qx(benchmark::State& state) {
-    const auto root = TqxJSON::ParseJson(Document(static_cast<int>(state.range(0))));
+    const auto root = ParseJson(Document(static_cast<int>(state.range(0))));
     for (auto _ : state) {
-        auto text = TqxJSON::FormatJson(root.get());
+        auto text = FormatJson(root.get());
         benchmark::DoNotOptimize(text.data());
     }
     Label(state, static_cast<int>(state.range(0)));
@@ -157,7 +160,7 @@ std::vector<std::string> LookupNames(int members) {
 
 void BM_Lookup_Qx(benchmark::State& state) {
     const int members = static_cast<int>(state.range(0));
-    const auto root = TqxJSON::ParseJson(WideObjectText(members));
+    const auto root = ParseJson(WideObjectText(members));
     const auto* object = static_cast<const kvt::json::TqxJSONobject*>(root.get());
     std::vector<kvt::WideString> names;
     for (const auto& name : LookupNames(members)) {

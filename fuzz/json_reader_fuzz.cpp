@@ -6,18 +6,21 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "json/reader.h"
 #include "json/value.h"
+#include "json/writer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using kvt::json::TqxJSON;
+    using kvt::json::FormatJson;
+    using kvt::json::ParseJson;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const auto root = TqxJSON::ParseJson(text);
+    const auto root = ParseJson(text);
     if (!root) {
         return 0;
     }
-    const auto first = TqxJSON::FormatJson(root.get());
-    const auto again = TqxJSON::ParseJson(first);
-    if (!again || TqxJSON::FormatJson(again.get()) != first) {
+    const auto first = FormatJson(root.get());
+    const auto again = ParseJson(first);
+    if (!again || FormatJson(again.get()) != first) {
         std::abort();
     }
     return 0;

@@ -19,10 +19,9 @@ std::string DecodeComponent(std::string_view text) {
             continue;
         }
         if (c == '%' && i + 2 < text.size()) {
-            const int high = HexDigitValue(text[i + 1]);
-            const int low = HexDigitValue(text[i + 2]);
-            if (high >= 0 && low >= 0) {
-                decoded += static_cast<char>(high * 16 + low);
+            const int byte = HexByteValue(text[i + 1], text[i + 2]);
+            if (byte >= 0) {
+                decoded += static_cast<char>(byte);
                 i += 2;
                 continue;
             }
@@ -35,19 +34,12 @@ std::string DecodeComponent(std::string_view text) {
 // "name;ID," items; a name may itself hold ";", so the ID follows the last one.
 std::vector<SectorEntry> ParseSectorList(std::string_view list) {
     std::vector<SectorEntry> sectors;
-    std::size_t start = 0;
-    while (start < list.size()) {
-        std::size_t end = list.find(',', start);
-        if (end == std::string_view::npos) {
-            end = list.size();
-        }
-        const std::string_view item = list.substr(start, end - start);
+    for (const std::string_view item : SplitText(list, ',')) {
         const std::size_t split = item.rfind(';');
         if (split != std::string_view::npos) {
             sectors.push_back(
                 {Utf8FromAnsi(item.substr(0, split)), std::string(item.substr(split + 1))});
         }
-        start = end + 1;
     }
     return sectors;
 }
@@ -78,21 +70,15 @@ std::string PageStart(std::string_view title) {
 
 std::map<std::string, std::string> DecodeForm(std::string_view body) {
     std::map<std::string, std::string> fields;
-    std::size_t start = 0;
-    while (start <= body.size()) {
-        std::size_t end = body.find('&', start);
-        if (end == std::string_view::npos) {
-            end = body.size();
+    for (const std::string_view pair : SplitText(body, '&')) {
+        if (pair.empty()) {
+            continue;
         }
-        const std::string_view pair = body.substr(start, end - start);
-        if (!pair.empty()) {
-            const std::size_t equals = pair.find('=');
-            const std::string_view name = pair.substr(0, equals);
-            const std::string_view value =
-                equals == std::string_view::npos ? std::string_view() : pair.substr(equals + 1);
-            fields.insert_or_assign(DecodeComponent(name), DecodeComponent(value));
-        }
-        start = end + 1;
+        const std::size_t equals = pair.find('=');
+        const std::string_view name = pair.substr(0, equals);
+        const std::string_view value =
+            equals == std::string_view::npos ? std::string_view() : pair.substr(equals + 1);
+        fields.insert_or_assign(DecodeComponent(name), DecodeComponent(value));
     }
     return fields;
 }

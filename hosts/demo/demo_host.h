@@ -50,16 +50,6 @@ class DemoController final : public hosts::SqliteController {
     StatusSink status_;
 };
 
-class DemoService final : public host::ServiceObject {
-  public:
-    explicit DemoService(std::shared_ptr<host::Controller> controller)
-        : controller_(std::move(controller)) {}
-    std::shared_ptr<host::Controller> QueryController() override { return controller_; }
-
-  private:
-    std::shared_ptr<host::Controller> controller_;
-};
-
 // Opens (creating when missing) the host database with its own table netSYSTEM.
 std::shared_ptr<hosts::SqliteDatabase> OpenHostDatabase(const std::string& path);
 

@@ -67,7 +67,7 @@ TerminalWindow::TerminalWindow(const DemoOptions& options)
     controller_->SetStatusSink(
         [this](const std::u16string& text) { statusBar()->showMessage(ToQString(text)); });
     controller_->SetMainHandle(static_cast<std::int32_t>(ui::HandleOfWidget(this)));
-    service_ = std::make_shared<DemoService>(controller_);
+    service_ = std::make_shared<hosts::ServiceObject>(controller_);
 
     auto* splitter = new QSplitter(this);
     splitter->addWidget(BuildSectorPanel());

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "control/plugin_facade.h"
+#include "hosts/common/service_object.h"
 #include "hosts/demo/content_server.h"
 #include "hosts/demo/demo_host.h"
 #include "ui/control_form_qt.h"
@@ -53,7 +54,7 @@ class TerminalWindow final : public QMainWindow {
     std::unique_ptr<ContentServer> server_;
     std::shared_ptr<SectorTree> sectors_;
     std::shared_ptr<DemoController> controller_;
-    std::shared_ptr<DemoService> service_;
+    std::shared_ptr<hosts::ServiceObject> service_;
     std::shared_ptr<ui::QtControlForm> form_;
     std::unique_ptr<control::PluginFacade> facade_;
     QTreeWidget* tree_ = nullptr;

@@ -102,6 +102,20 @@ AnsiString Trim(std::string_view text) {
     return AnsiString(text.substr(first, last - first));
 }
 
+std::vector<std::string_view> SplitText(std::string_view text, char delimiter) {
+    std::vector<std::string_view> pieces;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = text.find(delimiter, start);
+        if (end == std::string_view::npos) {
+            pieces.push_back(text.substr(start));
+            return pieces;
+        }
+        pieces.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
 namespace {
 
 template <typename Char>

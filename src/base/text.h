@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kvt {
 
@@ -32,6 +33,10 @@ inline std::string Utf8FromAnsi(std::string_view text) {
 
 // Removes leading and trailing characters whose codes are 32 or less.
 AnsiString Trim(std::string_view text);
+
+// The pieces of `text` between the delimiters, in order, empty ones included: "a,,b" gives
+// "a", "", "b", and the empty text one empty piece. The pieces view `text`.
+std::vector<std::string_view> SplitText(std::string_view text, char delimiter);
 
 // ASCII-only case-insensitive comparison (bytes from 0x80 compare exactly).
 bool SameTextAscii(std::string_view a, std::string_view b);

@@ -74,15 +74,6 @@ void InstallCommandSchemeHandler(QWebEngineProfile* profile) {
 
 }  // namespace
 
-bool HookedPage::acceptNavigationRequest(const QUrl& url, NavigationType /*type*/,
-                                         bool main_frame) {
-    return navigation_hook_ ? navigation_hook_(url, main_frame) : true;
-}
-
-QWebEnginePage* HookedPage::createWindow(WebWindowType /*type*/) {
-    return new_window_hook_ ? new_window_hook_() : nullptr;
-}
-
 bool LoadCompletedDocument(const QWebEngineLoadingInfo& info) {
     switch (info.status()) {
         case QWebEngineLoadingInfo::LoadSucceededStatus:
@@ -103,40 +94,32 @@ WideString UrlTextOf(const QUrl& url) {
 }
 
 QtBrowser::QtBrowser(QWidget* parent) {
-    auto* const view = new QWebEngineView(parent);
-    auto* const page = new HookedPage(view);
-    InstallCommandSchemeHandler(page->profile());
+    const auto [view, page] = CreateWebView(parent);
     view_ = view;
     page_ = page;
-    view->setPage(page);
-    page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+    InstallCommandSchemeHandler(page->profile());
     // Page commands are links of a scheme without a handler; script-raised ones count too.
     page->settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::AllowAllUnknownUrlSchemes);
     page->SetNavigationHook(
         [this](const QUrl& url, bool main_frame) { return OnNavigationRequest(url, main_frame); });
     page->SetNewWindowHook([this] { return OnNewWindow(); });
 
-    connections_.push_back(QObject::connect(page, &QWebEnginePage::loadProgress, [this](int p) {
+    QObject::connect(page, &QWebEnginePage::loadProgress, &context_, [this](int progress) {
         if (const auto events = Events()) {
-            Report(events->ProgressChange(p, 100));
+            Report(events->ProgressChange(progress, 100));
         }
-    }));
-    connections_.push_back(
-        QObject::connect(page, &QWebEnginePage::urlChanged, [this](const QUrl& url) {
-            if (const auto events = Events()) {
-                Report(events->NavigateComplete2(Variant(UrlTextOf(url))));
-            }
-            ReportCommandState();
-        }));
-    connections_.push_back(
-        QObject::connect(page, &QWebEnginePage::loadingChanged,
-                         [this](const QWebEngineLoadingInfo& info) { OnLoadingChanged(info); }));
+    });
+    QObject::connect(page, &QWebEnginePage::urlChanged, &context_, [this](const QUrl& url) {
+        if (const auto events = Events()) {
+            Report(events->NavigateComplete2(Variant(UrlTextOf(url))));
+        }
+        ReportCommandState();
+    });
+    QObject::connect(page, &QWebEnginePage::loadingChanged, &context_,
+                     [this](const QWebEngineLoadingInfo& info) { OnLoadingChanged(info); });
 }
 
 QtBrowser::~QtBrowser() {
-    for (const QMetaObject::Connection& connection : connections_) {
-        QObject::disconnect(connection);
-    }
     if (HookedPage* const page = page_.data()) {
         page->SetNavigationHook(nullptr);
         page->SetNewWindowHook(nullptr);
@@ -167,11 +150,7 @@ void QtBrowser::Navigate(const WideString& url, const Variant& /*flags*/,
     if (in_navigation_hook_) {
         // The engine cannot start a navigation from inside its own navigation decision;
         // the load starts as soon as the decision has returned.
-        QTimer::singleShot(0, page_, [page = page_, request] {
-            if (page) {
-                page->load(request);
-            }
-        });
+        QTimer::singleShot(0, page_, [page = page_.data(), request] { page->load(request); });
         return;
     }
     page_->load(request);
@@ -218,11 +197,7 @@ bool QtBrowser::OnNavigationRequest(const QUrl& url, bool main_frame) {
     if (!main_frame && !loading_) {
         // The engine reports no completion of a frame that navigates on its own after the
         // page has loaded; its document counts as complete once the navigation is under way.
-        QTimer::singleShot(0, page_, [this, alive = std::weak_ptr<int>(alive_), url] {
-            if (!alive.expired()) {
-                OnDocumentComplete(url);
-            }
-        });
+        QTimer::singleShot(0, &context_, [this, url] { OnDocumentComplete(url); });
     }
     return true;
 }

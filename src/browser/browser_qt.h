@@ -2,40 +2,20 @@
 // The browser port on Qt WebEngine: a view with a page whose navigation and new-window
 // requests, load progress, load results and history changes become the core's events.
 
-#include <QMetaObject>
+#include <QObject>
 #include <QPointer>
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <functional>
 #include <memory>
-#include <vector>
 
 #include "browser/browser_port.h"
+#include "browser/web_view_qt.h"
 
 class QWebEngineLoadingInfo;
 
 namespace kvt::browser {
-
-// A page that hands its navigation and new-window requests to hooks. Without a hook a
-// navigation is allowed and a new window is refused.
-class HookedPage : public QWebEnginePage {
-  public:
-    using NavigationHook = std::function<bool(const QUrl& url, bool main_frame)>;
-    using NewWindowHook = std::function<QWebEnginePage*()>;
-
-    explicit HookedPage(QObject* parent) : QWebEnginePage(parent) {}
-    void SetNavigationHook(NavigationHook hook) { navigation_hook_ = std::move(hook); }
-    void SetNewWindowHook(NewWindowHook hook) { new_window_hook_ = std::move(hook); }
-
-  protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool main_frame) override;
-    QWebEnginePage* createWindow(WebWindowType type) override;
-
-  private:
-    NavigationHook navigation_hook_;
-    NewWindowHook new_window_hook_;
-};
 
 // A browser's automation object as the core hands it around: the page that a new window's
 // content loads in.
@@ -92,16 +72,16 @@ class QtBrowser final : public Browser {
 
     QPointer<QWebEngineView> view_;
     QPointer<HookedPage> page_;
-    std::vector<QMetaObject::Connection> connections_;
     std::weak_ptr<BrowserEvents> events_;
     std::function<void(const QUrl&)> document_complete_observer_;
     CallResult last_failure_;
-    // Queued work checks it, so nothing runs on a browser that is gone.
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     bool loading_ = false;
     bool in_navigation_hook_ = false;
     bool can_go_back_ = false;
     bool can_go_forward_ = false;
+    // The context of every engine connection and queued call that reaches this browser:
+    // they end with it. Declared last, so they end before any state they use.
+    QObject context_;
 };
 
 }  // namespace kvt::browser

@@ -6,11 +6,6 @@ namespace kvt::browser {
 
 namespace {
 
-// The value of a hexadecimal digit, or -1; a character beyond ASCII is never one.
-int HexDigit(char16_t c) {
-    return c < 0x80 ? HexDigitValue(static_cast<char>(c)) : -1;
-}
-
 bool IsRestored(int value) {
     return value == '{' || value == '}' || value == '"' || value == '\'' || value == '`';
 }
@@ -22,10 +17,9 @@ WideString RestorePageWrittenUrl(std::u16string_view canonical) {
     text.reserve(canonical.size());
     for (std::size_t i = 0; i < canonical.size(); ++i) {
         if (canonical[i] == u'%' && i + 2 < canonical.size()) {
-            const int high = HexDigit(canonical[i + 1]);
-            const int low = HexDigit(canonical[i + 2]);
-            if (high >= 0 && low >= 0 && IsRestored(high * 16 + low)) {
-                text += static_cast<char16_t>(high * 16 + low);
+            const int byte = HexByteValue(canonical[i + 1], canonical[i + 2]);
+            if (byte >= 0 && IsRestored(byte)) {
+                text += static_cast<char16_t>(byte);
                 i += 2;
                 continue;
             }

@@ -1,19 +1,11 @@
-// JSON text -> value tree: a lenient recursive-descent reader over the bytes of the text.
-// Commas between elements are optional, one trailing comma is accepted, a number may
-// carry a leading "+", and text after the first value is ignored. Any malformed input
-// yields nullptr; partial results are owned by unique_ptr and freed on every path.
-//
-// String contents are UTF-8. One- to three-byte sequences give one UTF-16 unit each
-// (without checks for overlong forms); four-byte sequences give a surrogate pair. A byte
-// that cannot start a sequence, a wrong or missing continuation byte, or a sequence cut
-// off at the end makes the whole string value empty; the parse itself goes on.
+#include "json/reader.h"
 
 #include <array>
 #include <charconv>
 #include <cstring>
 
 #include "base/hex.h"
-#include "json/value.h"
+#include "json/escapes.h"
 
 namespace kvt::json {
 namespace {
@@ -347,34 +339,12 @@ class Reader {
             if (++pos_ >= size_) {
                 return false;
             }
-            const unsigned char escaped = text_[pos_++];
-            switch (escaped) {
-                case '"':
-                case '/':
-                case '\\':
-                    buffer_.push_back(static_cast<char>(escaped));
-                    break;
-                case 'b':
-                    buffer_.push_back('\b');
-                    break;
-                case 'f':
-                    buffer_.push_back('\f');
-                    break;
-                case 'n':
-                    buffer_.push_back('\n');
-                    break;
-                case 'r':
-                    buffer_.push_back('\r');
-                    break;
-                case 't':
-                    buffer_.push_back('\t');
-                    break;
-                case 'u':
-                    CodePointToUtf8(ReadHex4(), buffer_);
-                    break;
-                default:
-                    break;  // an unknown escape drops both bytes
-            }
+            const unsigned char letter = text_[pos_++];
+            if (letter == 'u') {
+                CodePointToUtf8(ReadHex4(), buffer_);
+            } else if (const char byte = detail::EscapedByteOf(letter); byte != '\0') {
+                buffer_.push_back(byte);
+            }  // else an unknown escape drops both bytes
         }
         return false;
     }
@@ -385,7 +355,7 @@ class Reader {
         }
         std::uint32_t value = 0;
         for (int k = 0; k < 4; ++k) {
-            const int digit = HexDigitValue(static_cast<char>(text_[pos_++]));
+            const int digit = HexDigitValue(text_[pos_++]);
             if (digit < 0) {
                 throw BadEscape{};
             }
@@ -484,7 +454,7 @@ class Reader {
 
 }  // namespace
 
-std::unique_ptr<TqxJSONbase> TqxJSON::ParseJson(std::string_view text) {
+std::unique_ptr<TqxJSONbase> ParseJson(std::string_view text) {
     try {
         return Reader(text).ParseRoot();
     } catch (...) {

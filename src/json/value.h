@@ -194,12 +194,4 @@ class TqxJSONobject final : public TqxJSONcustomlist {
     TqxHashTable name_index_;
 };
 
-// The codec's entry points.
-struct TqxJSON {
-    // The root of the text's first value, or nullptr for any malformed input.
-    static std::unique_ptr<TqxJSONbase> ParseJson(std::string_view text);
-    // Compact JSON text of `value`; empty for nullptr.
-    static AnsiString FormatJson(const TqxJSONbase* value);
-};
-
 }  // namespace kvt::json

@@ -1,14 +1,12 @@
-// Value tree -> compact JSON text: no whitespace, members and elements in tree order,
-// strings as UTF-8 with a fixed set of escapes, numbers in the general format with 15
-// significant digits. Infinite and NaN numbers are written as null, so that the output
-// always reads back.
+#include "json/writer.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstring>
 
+#include "base/hex.h"
 #include "base/number_text.h"
-#include "json/value.h"
+#include "json/escapes.h"
 
 namespace kvt::json {
 namespace {
@@ -79,28 +77,25 @@ class Writer {
         ++used_;
     }
 
-    void WriteList(const TqxJSONlist& list) {
-        PutByte('[');
-        const int count = list.ItemCount();
+    // `count` items between `open` and `close`, separated by commas.
+    template <typename WriteItem>
+    void WriteSequence(char open, char close, int count, WriteItem write_item) {
+        PutByte(open);
         for (int i = 0; i < count; ++i) {
             if (i > 0) {
                 PutByte(',');
             }
-            WriteValue(list.ItemAt(i));
+            write_item(i);
         }
-        PutByte(']');
+        PutByte(close);
+    }
+
+    void WriteList(const TqxJSONlist& list) {
+        WriteSequence('[', ']', list.ItemCount(), [&](int i) { WriteValue(list.ItemAt(i)); });
     }
 
     void WriteObject(const TqxJSONobject& object) {
-        PutByte('{');
-        const int count = object.ItemCount();
-        for (int i = 0; i < count; ++i) {
-            if (i > 0) {
-                PutByte(',');
-            }
-            WritePair(*object.PairAt(i));
-        }
-        PutByte('}');
+        WriteSequence('{', '}', object.ItemCount(), [&](int i) { WritePair(*object.PairAt(i)); });
     }
 
     void WritePair(const TqxJSONobjectmethod& pair) {
@@ -126,35 +121,15 @@ class Writer {
         Put(number_.data(), number_.size());
     }
 
-    // Escape of a byte below 0x20 or one of the three escaped marks; returns its length.
+    // The escape of a byte below 0x20 or of a mark with a short escape; returns its length.
     static std::size_t Escape(unsigned char byte, char* at) {
-        static constexpr char kHex[] = "0123456789ABCDEF";
-        at[0] = '\\';
-        switch (byte) {
-            case 0x08:
-                at[1] = 'b';
-                return 2;
-            case 0x09:
-                at[1] = 't';
-                return 2;
-            case 0x0A:
-                at[1] = 'n';
-                return 2;
-            case 0x0C:
-                at[1] = 'f';
-                return 2;
-            case 0x0D:
-                at[1] = 'r';
-                return 2;
-            case '"':
-            case '/':
-            case '\\':
-                at[1] = static_cast<char>(byte);
-                return 2;
-            default:
-                break;
+        if (const char letter = detail::EscapeLetterOf(byte); letter != '\0') {
+            at[0] = '\\';
+            at[1] = letter;
+            return 2;
         }
-        const char escape[6] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
+        const char escape[6] = {
+            '\\', 'u', '0', '0', kUpperHexDigits[byte >> 4], kUpperHexDigits[byte & 0xF]};
         std::memcpy(at, escape, sizeof escape);
         return sizeof escape;
     }
@@ -166,7 +141,8 @@ class Writer {
         *at++ = '"';
         for (const char16_t unit : text) {
             if (unit < 0x80) {
-                if (unit < 0x20 || unit == '"' || unit == '/' || unit == '\\') {
+                if (unit < 0x20 ||
+                    detail::EscapeLetterOf(static_cast<unsigned char>(unit)) != '\0') {
                     at += Escape(static_cast<unsigned char>(unit), at);
                 } else {
                     *at++ = static_cast<char>(unit);
@@ -191,7 +167,7 @@ class Writer {
 
 }  // namespace
 
-AnsiString TqxJSON::FormatJson(const TqxJSONbase* value) {
+AnsiString FormatJson(const TqxJSONbase* value) {
     AnsiString out;
     {
         Writer writer(out);

@@ -56,18 +56,11 @@ std::uint32_t SetMask(const PublishedProperty& property, std::string_view text) 
     const std::string_view inner =
         text.size() >= 2 ? text.substr(1, text.size() - 2) : std::string_view();
     std::uint32_t mask = 0;
-    std::size_t start = 0;
-    while (start <= inner.size()) {
-        std::size_t end = inner.find(',', start);
-        if (end == std::string_view::npos) {
-            end = inner.size();
-        }
-        const std::string_view piece = inner.substr(start, end - start);
+    for (const std::string_view piece : SplitText(inner, ',')) {
         const int element = piece.empty() ? -1 : NameIndex(property.value_names, piece);
         if (element >= 0) {
             mask |= 1u << element;
         }
-        start = end + 1;
     }
     return mask;
 }

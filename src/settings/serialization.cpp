@@ -1,7 +1,9 @@
 #include "settings/serialization.h"
 
 #include "base/errors.h"
+#include "json/reader.h"
 #include "json/value.h"
+#include "json/writer.h"
 #include "settings/property_json.h"
 
 namespace kvt::settings {
@@ -26,11 +28,11 @@ AnsiString TSerialization::ToJson() const {
             WritePropertyMember(*object, property, *this);
         }
     }
-    return json::TqxJSON::FormatJson(object.get());
+    return json::FormatJson(object.get());
 }
 
 void TSerialization::FromJson(std::string_view text) {
-    const auto root = json::TqxJSON::ParseJson(text);
+    const auto root = json::ParseJson(text);
     if (!root) {
         return;
     }

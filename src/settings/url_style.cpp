@@ -25,20 +25,18 @@ char DecodeEscape(std::string_view text, std::size_t percent) {
         throw Exception(Format("Error decoding URL style (%%XX) encoded string at position %d",
                                MessagePosition(percent)));
     }
-    const int high = HexDigitValue(text[percent + 1]);
-    const int low = HexDigitValue(text[percent + 2]);
-    if (high < 0 || low < 0) {
+    const int byte = HexByteValue(text[percent + 1], text[percent + 2]);
+    if (byte < 0) {
         const AnsiString escape(text.substr(percent, 3));
         throw EConvertError(Format("Invalid URL encoded character (%s) at position %d",
                                    escape.c_str(), MessagePosition(percent)));
     }
-    return static_cast<char>(high * 16 + low);
+    return static_cast<char>(byte);
 }
 
 }  // namespace
 
 AnsiString EncodeUrlStyle(std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     AnsiString out;
     out.reserve(text.size() * 3);
     for (const char c : text) {
@@ -52,8 +50,8 @@ AnsiString EncodeUrlStyle(std::string_view text) {
         } else {
             const auto byte = static_cast<unsigned char>(c);
             out.push_back('%');
-            out.push_back(kHex[byte >> 4]);
-            out.push_back(kHex[byte & 0xF]);
+            out.push_back(kUpperHexDigits[byte >> 4]);
+            out.push_back(kUpperHexDigits[byte & 0xF]);
         }
     }
     return out;

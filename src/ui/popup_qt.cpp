@@ -5,9 +5,9 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineLoadingInfo>
-#include <QWebEngineSettings>
 #include <utility>
 
 #include "browser/wide_text_qt.h"
@@ -21,6 +21,7 @@ namespace {
 // The client area inside the popup's outer size of 870 x 500.
 constexpr int kPopupClientWidth = 862;
 constexpr int kPopupClientHeight = 473;
+constexpr int kShowDelayMs = 1;
 
 QString QStringOfAnsi(const AnsiString& text) {
     return browser::ToQString(AnsiToWide(text));
@@ -74,8 +75,7 @@ PopupDialog::PopupDialog(QWidget* owner, std::weak_ptr<QtPopupFactory> factory,
                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       factory_(std::move(factory)),
       on_destroyed_(std::move(on_destroyed)),
-      view_(new QWebEngineView(this)),
-      page_(new browser::HookedPage(view_)) {
+      web_(browser::CreateWebView(this)) {
     setObjectName(QStringLiteral("PopupBrowser"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
@@ -84,11 +84,9 @@ PopupDialog::PopupDialog(QWidget* owner, std::weak_ptr<QtPopupFactory> factory,
     resize(kPopupClientWidth, kPopupClientHeight);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view_);
-    view_->setPage(page_);
-    page_->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+    layout->addWidget(web_.view);
     // A new window from the popup's page opens a further popup, which nobody is told about.
-    page_->SetNewWindowHook([weak = factory_]() -> QWebEnginePage* {
+    web_.page->SetNewWindowHook([weak = factory_]() -> QWebEnginePage* {
         const auto popups = weak.lock();
         if (!popups) {
             return nullptr;
@@ -96,16 +94,14 @@ PopupDialog::PopupDialog(QWidget* owner, std::weak_ptr<QtPopupFactory> factory,
         const auto popup = std::dynamic_pointer_cast<QtPopupWindow>(popups->CreatePopup(nullptr));
         return popup && popup->Dialog() ? popup->Dialog()->View()->page() : nullptr;
     });
-    connect(page_, &QWebEnginePage::urlChanged, this, [this] { PopupNavigateComplete(*this); });
-    connect(page_, &QWebEnginePage::loadingChanged, this,
+    connect(web_.page, &QWebEnginePage::urlChanged, this, [this] { PopupNavigateComplete(*this); });
+    connect(web_.page, &QWebEnginePage::loadingChanged, this,
             [this](const QWebEngineLoadingInfo& info) { OnLoadFinished(info); });
-    handle_ = std::make_shared<QtPopupWindow>(this, page_);
+    handle_ = std::make_shared<QtPopupWindow>(this, web_.page);
 
-    // Shown once the creating event has returned to the engine.
-    show_timer_.setSingleShot(true);
-    show_timer_.setInterval(1);
-    connect(&show_timer_, &QTimer::timeout, this, [this] { ShowModal(); });
-    show_timer_.start();
+    // Shown once the creating event has returned to the engine; never if the dialog is
+    // gone by then.
+    QTimer::singleShot(kShowDelayMs, this, [this] { ShowModal(); });
 }
 
 PopupDialog::~PopupDialog() {
@@ -113,8 +109,7 @@ PopupDialog::~PopupDialog() {
         std::function<void()> notify = std::move(on_destroyed_);
         notify();
     }
-    show_timer_.stop();
-    page_->SetNewWindowHook(nullptr);
+    web_.page->SetNewWindowHook(nullptr);
 }
 
 void PopupDialog::ShowModal() {
@@ -136,12 +131,12 @@ void PopupDialog::OnLoadFinished(const QWebEngineLoadingInfo& info) {
     }
     // The caption follows the top document's own title, read from the document itself: the
     // engine's page title falls back to the address when the document has none.
-    page_->runJavaScript(QStringLiteral("document.title"),
-                         [self = QPointer<PopupDialog>(this)](const QVariant& title) {
-                             if (PopupDialog* const dialog = self.data()) {
-                                 dialog->OnTitleRead(title);
-                             }
-                         });
+    web_.page->runJavaScript(QStringLiteral("document.title"),
+                             [self = QPointer<PopupDialog>(this)](const QVariant& title) {
+                                 if (PopupDialog* const dialog = self.data()) {
+                                     dialog->OnTitleRead(title);
+                                 }
+                             });
 }
 
 void PopupDialog::OnTitleRead(const QVariant& title) {
@@ -162,8 +157,8 @@ std::optional<WideString> PopupDialog::TopDocumentTitle() {
 }
 
 void PopupDialog::ActivateDocument() {
-    if (!page_->url().isEmpty()) {
-        view_->setFocus();
+    if (!web_.page->url().isEmpty()) {
+        web_.view->setFocus();
     }
 }
 

@@ -4,7 +4,6 @@
 
 #include <QDialog>
 #include <QPointer>
-#include <QTimer>
 #include <QWebEngineView>
 #include <functional>
 #include <memory>
@@ -39,7 +38,7 @@ class PopupDialog final : public QDialog, public PopupView {
     ~PopupDialog() override;
 
     const std::shared_ptr<QtPopupWindow>& Handle() const { return handle_; }
-    QWebEngineView* View() const { return view_; }
+    QWebEngineView* View() const { return web_.view; }
 
     void SetCaption(const AnsiString& caption) override;
     std::optional<WideString> TopDocumentTitle() override;
@@ -52,9 +51,7 @@ class PopupDialog final : public QDialog, public PopupView {
 
     std::weak_ptr<QtPopupFactory> factory_;
     std::function<void()> on_destroyed_;
-    QWebEngineView* view_;
-    browser::HookedPage* page_;
-    QTimer show_timer_;
+    browser::WebView web_;
     std::optional<WideString> title_;
     std::shared_ptr<QtPopupWindow> handle_;
 };

@@ -35,6 +35,20 @@ TEST(Trim, RemovesControlCharactersAndBlanksAtBothEnds) {
     EXPECT_EQ(Trim("a b"), "a b");
 }
 
+TEST(SplitText, GivesEveryPieceBetweenDelimitersEmptyOnesIncluded) {
+    using Pieces = std::vector<std::string_view>;
+    const struct {
+        std::string_view text;
+        Pieces pieces;
+    } cases[] = {
+        {"", {""}},      {"a", {"a"}},     {"a,b", {"a", "b"}}, {",a,,b,", {"", "a", "", "b", ""}},
+        {",", {"", ""}}, {"a;b", {"a;b"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SplitText(c.text, ','), c.pieces) << c.text;
+    }
+}
+
 TEST(SameTextAscii, IgnoresAsciiCaseOnly) {
     EXPECT_TRUE(SameTextAscii("GeneralConfig", "generalCONFIG"));
     EXPECT_FALSE(SameTextAscii("GeneralConfig", "GeneralConfig2"));

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fakes/control_harness.h"
+#include "hosts/common/service_object.h"
 #include "settings/general_config.h"
 
 namespace kvt::control {
@@ -51,7 +52,7 @@ TEST(Lifecycle, InitFailuresStopAtTheFailingStepWithTheirResult) {
         bool lists_walked;
     } cases[] = {
         {"no controller",
-         [](ControlHarness& h) { h.service = std::make_shared<fakes::FakeService>(nullptr); },
+         [](ControlHarness& h) { h.service = std::make_shared<hosts::ServiceObject>(nullptr); },
          kEUnexpected, "Interface not supported", false},
         {"no ranges", [](ControlHarness& h) { h.controller->provides_ranges = false; },
          kEUnexpected, "Interface not supported", false},

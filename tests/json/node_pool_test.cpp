@@ -5,7 +5,9 @@
 #include <thread>
 #include <vector>
 
+#include "json/reader.h"
 #include "json/value.h"
+#include "json/writer.h"
 
 namespace kvt::json {
 namespace {
@@ -32,7 +34,7 @@ TEST(NodePool, TreesMoveBetweenThreadsThatComeAndGo) {
         for (std::size_t w = 0; w < kThreads; ++w) {
             workers.emplace_back([&, w, round] {
                 previous[(w + 1) % kThreads].reset();
-                current[w] = TqxJSON::ParseJson(Document(round * 10 + static_cast<int>(w)));
+                current[w] = ParseJson(Document(round * 10 + static_cast<int>(w)));
             });
         }
         for (std::thread& worker : workers) {
@@ -40,22 +42,21 @@ TEST(NodePool, TreesMoveBetweenThreadsThatComeAndGo) {
         }
         for (std::size_t w = 0; w < kThreads; ++w) {
             ASSERT_NE(current[w], nullptr);
-            EXPECT_EQ(TqxJSON::FormatJson(current[w].get()),
-                      Document(round * 10 + static_cast<int>(w)));
+            EXPECT_EQ(FormatJson(current[w].get()), Document(round * 10 + static_cast<int>(w)));
         }
         previous = std::move(current);
     }
     previous.clear();
-    const auto again = TqxJSON::ParseJson(Document(99));
-    EXPECT_EQ(TqxJSON::FormatJson(again.get()), Document(99));
+    const auto again = ParseJson(Document(99));
+    EXPECT_EQ(FormatJson(again.get()), Document(99));
 }
 
 // A tree that lives until the program's statics are destroyed is freed after the main
 // thread's free lists have been handed back; the program must still end cleanly.
 TEST(NodePool, TreeFreedDuringStaticDestruction) {
-    static const auto kept = TqxJSON::ParseJson("{\"a\":[1,\"x\",{\"b\":null}]}");
+    static const auto kept = ParseJson("{\"a\":[1,\"x\",{\"b\":null}]}");
     ASSERT_NE(kept, nullptr);
-    EXPECT_EQ(TqxJSON::FormatJson(kept.get()), "{\"a\":[1,\"x\",{\"b\":null}]}");
+    EXPECT_EQ(FormatJson(kept.get()), "{\"a\":[1,\"x\",{\"b\":null}]}");
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "json/reader.h"
 #include "json/value.h"
+#include "json/writer.h"
 
 namespace kvt::json {
 namespace {
@@ -11,8 +13,8 @@ using std::string_literals::operator""s;
 
 // Compact text of what the reader built, or "none".
 std::string Reparse(std::string_view text) {
-    const auto root = TqxJSON::ParseJson(text);
-    return root ? TqxJSON::FormatJson(root.get()) : "none";
+    const auto root = ParseJson(text);
+    return root ? FormatJson(root.get()) : "none";
 }
 
 TEST(JsonReader, AcceptedForms) {
@@ -109,7 +111,7 @@ TEST(JsonReader, StringEscapesAndUtf8Decoding) {
         {"\"tab\there\"", u"tab\there"},  // control bytes pass unchanged
     };
     for (const auto& c : cases) {
-        const auto root = TqxJSON::ParseJson(c.token);
+        const auto root = ParseJson(c.token);
         ASSERT_NE(root, nullptr) << c.token;
         ASSERT_EQ(root->Kind(), TqxJSONkind::jsString) << c.token;
         EXPECT_EQ(static_cast<TqxJSONstring*>(root.get())->StringValue, c.value) << c.token;
@@ -117,7 +119,7 @@ TEST(JsonReader, StringEscapesAndUtf8Decoding) {
 }
 
 TEST(JsonReader, NumbersKeepExtendedPrecision) {
-    const auto root = TqxJSON::ParseJson("[0.1, 9007199254740993, 1.7976931348623157e308]");
+    const auto root = ParseJson("[0.1, 9007199254740993, 1.7976931348623157e308]");
     ASSERT_NE(root, nullptr);
     auto number = [&](int i) { return static_cast<TqxJSONnumber*>(root->ItemAt(i))->NumberValue; };
     EXPECT_EQ(number(0), 0.1L);
@@ -126,7 +128,7 @@ TEST(JsonReader, NumbersKeepExtendedPrecision) {
 }
 
 TEST(JsonReader, RepeatedNamesStayInTextOrderAndTheLastOneIsFound) {
-    const auto root = TqxJSON::ParseJson(R"({"k":1,"k":2})");
+    const auto root = ParseJson(R"({"k":1,"k":2})");
     auto* object = dynamic_cast<TqxJSONobject*>(root.get());
     ASSERT_NE(object, nullptr);
     EXPECT_TRUE(object->Hashed);
@@ -136,15 +138,15 @@ TEST(JsonReader, RepeatedNamesStayInTextOrderAndTheLastOneIsFound) {
 }
 
 TEST(JsonReader, DeepNestingYieldsNoneInsteadOfCrashing) {
-    EXPECT_EQ(TqxJSON::ParseJson(std::string(1000000, '[')), nullptr);
+    EXPECT_EQ(ParseJson(std::string(1000000, '[')), nullptr);
     std::string deep_objects;
     for (int i = 0; i < 200000; ++i) {
         deep_objects += "{\"a\":";
     }
-    EXPECT_EQ(TqxJSON::ParseJson(deep_objects), nullptr);
+    EXPECT_EQ(ParseJson(deep_objects), nullptr);
     // Moderate nesting still parses.
     const std::string nested = std::string(500, '[') + std::string(500, ']');
-    EXPECT_NE(TqxJSON::ParseJson(nested), nullptr);
+    EXPECT_NE(ParseJson(nested), nullptr);
 }
 
 TEST(JsonReader, TheLengthBoundsTheParseNotAZeroByte) {

@@ -2,37 +2,39 @@
 
 #include <limits>
 
+#include "json/reader.h"
 #include "json/value.h"
+#include "json/writer.h"
 
 namespace kvt::json {
 namespace {
 
 std::string Format(long double value) {
     const TqxJSONnumber number(value);
-    return TqxJSON::FormatJson(&number);
+    return FormatJson(&number);
 }
 
 std::string Format(const std::u16string& text) {
     const TqxJSONstring value(text);
-    return TqxJSON::FormatJson(&value);
+    return FormatJson(&value);
 }
 
 TEST(JsonWriter, MembersAreWrittenCompactlyInInsertionOrder) {
     auto object = TqxJSONobject::NewObject(true);
     object->AddMember(u"a", "x");
     object->AddMember(u"n", std::int32_t{5});
-    EXPECT_EQ(TqxJSON::FormatJson(object.get()), R"({"a":"x","n":5})");
+    EXPECT_EQ(FormatJson(object.get()), R"({"a":"x","n":5})");
     object->AddMember(u"a", 2.5);
-    EXPECT_EQ(TqxJSON::FormatJson(object.get()), R"({"a":"x","n":5,"a":2.5})");
+    EXPECT_EQ(FormatJson(object.get()), R"({"a":"x","n":5,"a":2.5})");
 
-    EXPECT_EQ(TqxJSON::FormatJson(nullptr), "");
-    EXPECT_EQ(TqxJSON::FormatJson(TqxJSONlist().ItemAt(0)), "");
-    EXPECT_EQ(TqxJSON::FormatJson(std::make_unique<TqxJSONlist>().get()), "[]");
-    EXPECT_EQ(TqxJSON::FormatJson(TqxJSONobject::NewObject(false).get()), "{}");
+    EXPECT_EQ(FormatJson(nullptr), "");
+    EXPECT_EQ(FormatJson(TqxJSONlist().ItemAt(0)), "");
+    EXPECT_EQ(FormatJson(std::make_unique<TqxJSONlist>().get()), "[]");
+    EXPECT_EQ(FormatJson(TqxJSONobject::NewObject(false).get()), "{}");
     const TqxJSONbase bare;
-    EXPECT_EQ(TqxJSON::FormatJson(&bare), "");
+    EXPECT_EQ(FormatJson(&bare), "");
     const TqxJSONobjectmethod pair(u"p", std::make_unique<TqxJSONnull>());
-    EXPECT_EQ(TqxJSON::FormatJson(&pair), R"("p":null)");
+    EXPECT_EQ(FormatJson(&pair), R"("p":null)");
 }
 
 TEST(JsonWriter, NumbersUseTheGeneralFormat) {
@@ -103,10 +105,22 @@ TEST(JsonWriter, OutputReadsBackToTheSameText) {
     list->Append(TqxJSONobject::NewObject(true));
     object->AddMember(u"list", std::move(list));
 
-    const std::string first = TqxJSON::FormatJson(object.get());
-    const auto reread = TqxJSON::ParseJson(first);
+    const std::string first = FormatJson(object.get());
+    const auto reread = ParseJson(first);
     ASSERT_NE(reread, nullptr) << first;
-    EXPECT_EQ(TqxJSON::FormatJson(reread.get()), first);
+    EXPECT_EQ(FormatJson(reread.get()), first);
+}
+
+TEST(JsonWriter, EveryAsciiTextReadsBack) {
+    std::u16string ascii;
+    for (char16_t unit = 0; unit < 0x80; ++unit) {
+        ascii.push_back(unit);
+    }
+    const std::string written = Format(ascii);
+    const auto reread = ParseJson(written);
+    ASSERT_NE(reread, nullptr) << written;
+    ASSERT_EQ(reread->Kind(), TqxJSONkind::jsString);
+    EXPECT_EQ(static_cast<const TqxJSONstring&>(*reread).StringValue, ascii) << written;
 }
 
 }  // namespace

@@ -6,16 +6,15 @@
 #include <QApplication>
 #include <QBitmap>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QTemporaryDir>
-#include <QThread>
 #include <functional>
 #include <memory>
 
 #include "browser/engine_setup_qt.h"
 #include "hosts/demo/content_page.h"
 #include "hosts/demo/terminal_window_qt.h"
+#include "qt/wait_qt.h"
 #include "ui/popup_qt.h"
 #include "ui/progress_bar.h"
 #include "ui/progress_qt.h"
@@ -25,18 +24,7 @@ namespace {
 
 constexpr const char* kContentPath = "/tavrix2009/kplm.aspx";
 
-bool WaitFor(const std::function<bool()>& condition, int timeout_ms = 20000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeout_ms) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
+using qt_tests::WaitFor;
 
 class TerminalTest : public ::testing::Test {
   protected:

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "base/errors.h"
+#include "json/reader.h"
 #include "json/value.h"
 #include "settings/kvtavrix_config.h"
 
@@ -55,7 +56,7 @@ class TSample : public TSerialization {
 
 // The text of one member as stored, or "<absent>".
 std::string StoredMember(const AnsiString& json, const char16_t* name) {
-    const auto root = json::TqxJSON::ParseJson(json);
+    const auto root = json::ParseJson(json);
     auto* object = dynamic_cast<json::TqxJSONobject*>(root.get());
     if (object == nullptr) {
         return "<not an object>";

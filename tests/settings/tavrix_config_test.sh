@@ -2,29 +2,7 @@
 # Checks the settings tool's output and exit codes: tavrix_config_test.sh <path to tavrix-config>
 set -u
 tool=$1
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-
-expect() {  # expect <name> <wanted exit> <wanted stdout> <wanted stderr substring> -- command...
-  local name=$1 want_rc=$2 want_out=$3 want_err=$4
-  shift 5
-  local out err rc
-  out=$("$@" 2>"$tmp/err")
-  rc=$?
-  err=$(cat "$tmp/err")
-  if [ "$rc" != "$want_rc" ] || [ "$out" != "$want_out" ] || [[ "$err" != *"$want_err"* ]]; then
-    echo "FAIL $name: rc=$rc out=[$out] err=[$err]; wanted rc=$want_rc out=[$want_out] err~[$want_err]"
-    failures=$((failures + 1))
-  fi
-}
-
-expect_absent() {  # expect_absent <name> <file>
-  if [ -e "$2" ]; then
-    echo "FAIL $1: $2 was created"
-    failures=$((failures + 1))
-  fi
-}
+source "${BASH_SOURCE[0]%/*}/../shell_harness.sh"
 
 db=$tmp/host.db
 record() { printf '{"Name":"","Tag":0,"LastSeleID":"%s"}' "$1"; }
@@ -52,7 +30,8 @@ expect set-again 0 "$(record 1+2)" '' -- "$tool" set "$db" '1 2'
 expect set-quote 0 "$(record "x')%3B+drop+table+netSYSTEM%3B--")" '' -- \
   "$tool" set "$db" "x'); drop table netSYSTEM;--"
 expect host-table-intact 0 "$(record 4)" '' -- "$tool" set "$db" 4
+expect get-unwritable-output 1 '' 'cannot write' -- sh -c "'$tool' get '$db' >/dev/full"
+expect set-unwritable-output 1 '' 'cannot write' -- sh -c "'$tool' set '$db' 5 >/dev/full"
 expect get-quoted-id 1 '' 'no settings stored' -- "$tool" get "$db" "x' or '1'='1"
 
-[ "$failures" -eq 0 ] && echo "tavrix-config: all cases passed"
-exit "$failures"
+finish tavrix-config

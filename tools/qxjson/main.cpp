@@ -1,6 +1,6 @@
 // qxjson: reads JSON text from a file (or standard input), parses it with the system's
 // reader and prints the writer's compact text of the root, followed by a newline.
-// Exit codes: 0 success, 1 not JSON, 2 unreadable input or bad usage.
+// Exit codes: 0 success, 1 not JSON, 2 unreadable input, unwritable output or bad usage.
 
 #include <cerrno>
 #include <cstdio>
@@ -9,7 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "json/reader.h"
 #include "json/value.h"
+#include "json/writer.h"
 
 namespace {
 
@@ -45,11 +47,16 @@ int main(int argc, char** argv) {
     } else if (!ReadAll(stdin, text)) {
         return Fail("standard input");
     }
-    const auto root = kvt::json::TqxJSON::ParseJson(text);
+    const auto root = kvt::json::ParseJson(text);
     if (!root) {
         std::cerr << "not JSON\n";
         return 1;
     }
-    std::cout << kvt::json::TqxJSON::FormatJson(root.get()) << '\n';
+    // A full disk or a closed pipe shows only once the text is flushed.
+    std::cout << kvt::json::FormatJson(root.get()) << '\n' << std::flush;
+    if (!std::cout) {
+        std::cerr << "qxjson: cannot write standard output\n";
+        return 2;
+    }
     return 0;
 }

@@ -4,7 +4,8 @@
 //   tavrix-config get <db-file> [id]          print the JSON text stored under id
 //   tavrix-config set <db-file> <LastSeleID>  store a fresh settings record with that LastSeleID
 //
-// get and set never create the database file. Exit status: 0 done, 1 failed, 2 usage.
+// get and set never create the database file. Exit status: 0 done, 1 failed (also when the
+// printed text cannot be written), 2 usage.
 
 #include <cstdio>
 #include <exception>
@@ -50,6 +51,14 @@ std::shared_ptr<SqliteDatabase> OpenExisting(const std::string& path) {
         return std::make_shared<SqliteDatabase>(path, OpenMode::ExistingOnly);
     } catch (const kvt::Exception& error) {
         throw ToolError(kvt::Format("no database file '%s' (%s)", path.c_str(), error.what()));
+    }
+}
+
+// Writes `text` and a newline to standard output, flushed so that a write that fails is
+// seen here rather than lost at exit.
+void PrintLine(const std::string& text) {
+    if (std::printf("%s\n", text.c_str()) < 0 || std::fflush(stdout) != 0) {
+        throw ToolError("cannot write standard output");
     }
 }
 
@@ -100,7 +109,7 @@ int Get(const std::string& path, std::string_view utf8_id) {
     }
     const kvt::Variant content = records->FieldValue(0);
     const std::string text = content.IsNull() ? std::string() : kvt::WideToUtf8(content.ToWide());
-    std::printf("%s\n", text.c_str());
+    PrintLine(text);
     return 0;
 }
 
@@ -118,7 +127,7 @@ int Set(const std::string& path, std::string_view utf8_value) {
     kvt::settings::TKvTavrixConfig config;
     config.LastSeleID = kvt::AnsiFromUtf8(utf8_value);
     store.Save(kvt::settings::kKvTavrixConfigID, config);
-    std::printf("%s\n", kvt::Utf8FromAnsi(config.ToJson()).c_str());
+    PrintLine(kvt::Utf8FromAnsi(config.ToJson()));
     return 0;
 }
 

@@ -36,7 +36,7 @@ ControlHarness::ControlHarness(std::shared_ptr<FakeRangeItem> root,
       ranges(std::make_shared<FakeRanges>(HostContext{&journal, &host_faults})),
       controller(
           std::make_shared<FakeController>(HostContext{&journal, &host_faults}, database, ranges)),
-      service(std::make_shared<FakeService>(controller)),
+      service(std::make_shared<hosts::ServiceObject>(controller)),
       progress_platform(std::make_shared<FakeProgressPlatform>(journal, queue)),
       own_progress(progress_platform),
       form(std::make_shared<FakeForm>(journal, queue)),
@@ -46,7 +46,8 @@ ControlHarness::ControlHarness(std::shared_ptr<FakeRangeItem> root,
       facade_holder(std::make_unique<control::PluginFacade>(control)),
       facade(*facade_holder) {
     ranges->SetRoot(std::move(root));
-    controller->params = {{"ServerIP", "10.0.0.5:8080"}, {"HtmlValidate", "v=abc&u=7"}};
+    controller->SetParam(u"ServerIP", u"10.0.0.5:8080");
+    controller->SetParam(u"HtmlValidate", u"v=abc&u=7");
 }
 
 ControlHarness::~ControlHarness() {

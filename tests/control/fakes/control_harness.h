@@ -10,6 +10,7 @@
 #include "fakes/fake_browser.h"
 #include "fakes/fake_host.h"
 #include "fakes/fake_windows.h"
+#include "hosts/common/service_object.h"
 #include "hosts/common/sqlite_database.h"
 #include "ui/load_progress.h"
 
@@ -39,7 +40,7 @@ class ControlHarness {
     std::shared_ptr<hosts::SqliteDatabase> database;
     std::shared_ptr<FakeRanges> ranges;
     std::shared_ptr<FakeController> controller;
-    std::shared_ptr<FakeService> service;
+    std::shared_ptr<hosts::ServiceObject> service;
     std::shared_ptr<FakeProgressPlatform> progress_platform;
     ui::LoadProgress own_progress;
     std::shared_ptr<FakeForm> form;

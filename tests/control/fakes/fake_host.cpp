@@ -134,43 +134,45 @@ std::shared_ptr<FakeRangeItem> FakeRanges::Find(const std::string& id) const {
 
 FakeController::FakeController(HostContext context, std::shared_ptr<hosts::SqliteDatabase> database,
                                std::shared_ptr<host::Ranges> ranges)
-    : context_(context), database_(std::move(database)), ranges_(std::move(ranges)) {}
+    : SqliteController(std::move(database)), context_(context) {
+    SetMainHandle(0x1234);
+    SetRanges(std::move(ranges));
+}
 
 std::int32_t FakeController::MainHandle() {
     context_.Call("MainHandle", "MainHandle");
-    return main_handle;
+    return SqliteController::MainHandle();
 }
 
 void FakeController::OpenModule(std::u16string_view prog_id, std::u16string_view parameter) {
     context_.Call("OpenModule " + WideToUtf8(prog_id) + " " + WideToUtf8(parameter), "OpenModule");
-    opened_modules.emplace_back(WideToUtf8(prog_id), WideToUtf8(parameter));
+    SqliteController::OpenModule(prog_id, parameter);
 }
 
 std::shared_ptr<host::Ranges> FakeController::QueryRanges() {
     context_.Call("QueryRanges", "QueryRanges");
-    return provides_ranges ? ranges_ : nullptr;
+    return provides_ranges ? SqliteController::QueryRanges() : nullptr;
 }
 
 void FakeController::HandleKey(std::int32_t key) {
     context_.Call(Format("HandleKey %d", key), "HandleKey");
-    handled_keys.push_back(key);
+    SqliteController::HandleKey(key);
 }
 
 std::unique_ptr<host::Recordset> FakeController::OpenSQL(std::u16string_view sql) {
     context_.Call("OpenSQL " + WideToUtf8(sql), "OpenSQL");
-    return database_->OpenSQL(sql);
+    return SqliteController::OpenSQL(sql);
 }
 
 std::int32_t FakeController::ExecSQL(std::u16string_view sql) {
     context_.Call("ExecSQL " + WideToUtf8(sql), "ExecSQL");
-    return database_->ExecSQL(sql);
+    return SqliteController::ExecSQL(sql);
 }
 
 WideString FakeController::GetParam(std::u16string_view name) {
     const std::string key = WideToUtf8(name);
     context_.Call("GetParam " + key, "GetParam " + key);
-    const auto found = params.find(key);
-    return found == params.end() ? WideString() : Utf8ToWide(found->second);
+    return SqliteController::GetParam(name);
 }
 
 }  // namespace kvt::fakes

@@ -10,6 +10,7 @@
 
 #include "control/host_ports.h"
 #include "fakes/journal.h"
+#include "hosts/common/sqlite_controller.h"
 #include "hosts/common/sqlite_database.h"
 
 namespace kvt::fakes {
@@ -100,8 +101,10 @@ class FakeRanges : public host::Ranges {
     std::shared_ptr<FakeConnectionPoint> connection_;
 };
 
-class FakeController : public host::Controller {
+// The substitute host's services with every call recorded and open to scripted faults.
+class FakeController : public hosts::SqliteController {
   public:
+    // The main window handle is 0x1234.
     FakeController(HostContext context, std::shared_ptr<hosts::SqliteDatabase> database,
                    std::shared_ptr<host::Ranges> ranges);
 
@@ -113,26 +116,10 @@ class FakeController : public host::Controller {
     std::int32_t ExecSQL(std::u16string_view sql) override;
     WideString GetParam(std::u16string_view name) override;
 
-    std::map<std::string, std::string> params;  // UTF-8
-    std::int32_t main_handle = 0x1234;
     bool provides_ranges = true;
-    std::vector<std::int32_t> handled_keys;
-    std::vector<std::pair<std::string, std::string>> opened_modules;
 
   private:
     HostContext context_;
-    std::shared_ptr<hosts::SqliteDatabase> database_;
-    std::shared_ptr<host::Ranges> ranges_;
-};
-
-class FakeService : public host::ServiceObject {
-  public:
-    explicit FakeService(std::shared_ptr<host::Controller> controller)
-        : controller_(std::move(controller)) {}
-    std::shared_ptr<host::Controller> QueryController() override { return controller_; }
-
-  private:
-    std::shared_ptr<host::Controller> controller_;
 };
 
 }  // namespace kvt::fakes
