@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
 # Runs the COM server and its test host under Wine.
 #   wine_test.sh prefix|registration|control BITS PREFIX DLL WINTEST_EXE
+#   wine_test.sh engine BITS PREFIX DLL ENGINE_TEST_EXE ENGINE_DLL
 # prefix:       a fresh Wine prefix of that bitness (no crash dialogs)
 # registration: regsvr32 into a directory with a blank, every registry key checked with
 #               reg query, then unregistering twice, both successful, and the keys gone
-# control:      registered, the test host drives the control (under Xvfb), unregistered
+# control:      registered, the test host drives the control (under Xvfb) with Wine's own
+#               WebBrowser, unregistered
+# engine:       registered, the scripted engine registered and put in the WebBrowser's place
+#               (TreatAs), the engine test host drives the control through it (under Xvfb,
+#               with the Chinese system code page 936 of the host terminal's systems); then
+#               the TreatAs key, the engine and the control are unregistered
 set -uo pipefail
 
 step=$1
@@ -12,6 +18,7 @@ bits=$2
 export WINEPREFIX=$3
 dll=$4
 wintest=$5
+engine_dll=${6:-}
 export WINEDEBUG=-all
 if [ "$bits" = 64 ]; then
   WINE=/usr/lib/wine/wine64
@@ -34,6 +41,11 @@ LIBID='{CFC942F2-279E-4DCA-A7A7-F05B0410A5D5}'
 PROGID='KvNewTavrixProj.KvNewTavrix'
 INSTALL_DIR='C:\Program Files\Kv Tavrix'
 INSTALLED="$INSTALL_DIR\\KvNewTavrixProj.dll"
+
+WEBBROWSER='{8856F961-340A-11D0-A96B-00C04FD705A2}'
+ENGINE='{89C6F275-DF3B-4616-91F4-DBC082EE1AD0}'
+ENGINE_DIR='C:\kvt-test'
+ENGINE_INSTALLED="$ENGINE_DIR\\KvtScriptedEngine.dll"
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -76,6 +88,32 @@ register() {
 
 unregister() {
   wine_quiet regsvr32 /s /u "$INSTALLED" >/dev/null
+}
+
+# The scripted engine's class, and the WebBrowser's class treated as it.
+register_engine() {
+  mkdir -p "$WINEPREFIX/drive_c/kvt-test"
+  cp "$engine_dll" "$WINEPREFIX/drive_c/kvt-test/KvtScriptedEngine.dll"
+  wine_quiet reg add "HKCR\\CLSID\\$ENGINE" /ve /d 'Scripted browser engine (tests)' /f >/dev/null &&
+    wine_quiet reg add "HKCR\\CLSID\\$ENGINE\\InprocServer32" /ve /d "$ENGINE_INSTALLED" /f >/dev/null &&
+    wine_quiet reg add "HKCR\\CLSID\\$ENGINE\\InprocServer32" /v ThreadingModel /d Apartment /f >/dev/null &&
+    wine_quiet reg add "HKCR\\CLSID\\$WEBBROWSER\\TreatAs" /ve /d "$ENGINE" /f >/dev/null
+}
+
+unregister_engine() {
+  wine_quiet reg delete "HKCR\\CLSID\\$WEBBROWSER\\TreatAs" /f >/dev/null 2>&1
+  wine_quiet reg delete "HKCR\\CLSID\\$ENGINE" /f >/dev/null 2>&1
+  rm -rf "$WINEPREFIX/drive_c/kvt-test"
+}
+
+# Runs a test program under Xvfb, with any VAR=VALUE settings given after it; the
+# WebBrowser control needs a display, and wineserver -w inside the session lets Wine finish.
+run_on_display() {
+  local program=$1
+  shift
+  env "$@" xvfb-run -a -s '-screen 0 1024x768x24' \
+    sh -c '"$0" "$1"; rc=$?; wineserver -w; exit $rc' "$WINE" "$program" 2>/dev/null | tr -d '\r'
+  return "${PIPESTATUS[0]}"
 }
 
 case $step in
@@ -126,13 +164,15 @@ case $step in
     ;;
   control)
     register || fail "regsvr32 registers"
+    # Whatever an interrupted engine run left, this run uses Wine's own WebBrowser.
+    unregister_engine
+    if wine_quiet reg query "HKCR\\CLSID\\$WEBBROWSER\\TreatAs" >/dev/null 2>&1; then
+      fail "the WebBrowser class is Wine's own (no TreatAs)"
+    fi
     # A session started without a display (regsvr32) must end before the one with it.
     wineserver -w
     start=$(date +%s)
-    # The WebBrowser control needs a display; wineserver -w inside it lets Wine finish.
-    xvfb-run -a -s '-screen 0 1024x768x24' sh -c '"$0" "$1"; rc=$?; wineserver -w; exit $rc' \
-      "$WINE" "$wintest" 2>/dev/null | tr -d '\r'
-    [ "${PIPESTATUS[0]}" -eq 0 ] || fail "the test host reports failed checks"
+    run_on_display "$wintest" || fail "the test host reports failed checks"
     echo "test host ran in $(( $(date +%s) - start )) s"
     agent_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings\User Agent\Post Platform'
     if wine_quiet reg query "$agent_key" /v 'KvNewTavrixWB/1.0' | grep -q REG_SZ; then
@@ -143,8 +183,25 @@ case $step in
     unregister || fail "unregistration"
     wineserver -w
     ;;
+  engine)
+    register || fail "regsvr32 registers"
+    if register_engine; then ok "the scripted engine stands in for the WebBrowser class"; else fail "the scripted engine stands in for the WebBrowser class"; fi
+    wineserver -w
+    start=$(date +%s)
+    run_on_display "$wintest" LC_ALL=zh_CN.UTF-8 || fail "the engine test host reports failed checks"
+    echo "engine test host ran in $(( $(date +%s) - start )) s"
+    unregister_engine
+    if wine_quiet reg query "HKCR\\CLSID\\$WEBBROWSER\\TreatAs" >/dev/null 2>&1; then
+      fail "the TreatAs key is removed"
+    else
+      ok "the TreatAs key is removed"
+    fi
+    unregister || fail "unregistration"
+    wineserver -w
+    ;;
   *)
     echo "usage: wine_test.sh prefix|registration|control BITS PREFIX DLL WINTEST_EXE" >&2
+    echo "       wine_test.sh engine BITS PREFIX DLL ENGINE_TEST_EXE ENGINE_DLL" >&2
     exit 2
     ;;
 esac
