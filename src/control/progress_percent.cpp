@@ -1,21 +1,17 @@
 #include "control/progress_percent.h"
 
+#include <cmath>
 #include <limits>
 
 namespace kvt::control {
 
 namespace {
 
-// floor(numerator / denominator) for a positive denominator, with the remainder.
-std::int64_t FloorDivide(std::int64_t numerator, std::int64_t denominator,
-                         std::int64_t& remainder) {
-    std::int64_t quotient = numerator / denominator;
-    remainder = numerator % denominator;
-    if (remainder < 0) {
-        --quotient;
-        remainder += denominator;
-    }
-    return quotient;
+// Rounds to double precision: on an x87 FPU (32-bit x86) intermediates may otherwise keep
+// extended precision and round a value such as 57.49999999999999 up to 57.5.
+double AsDouble(double value) {
+    const volatile double stored = value;
+    return stored;
 }
 
 }  // namespace
@@ -24,23 +20,19 @@ std::int32_t ProgressPercent(std::int32_t progress, std::int32_t progress_max) {
     if (progress_max == 0) {
         return 0;
     }
-    // Integer arithmetic keeps exact halves exact; floating point can move them.
-    std::int64_t numerator = std::int64_t{progress} * 100;
-    std::int64_t denominator = progress_max;
-    if (denominator < 0) {
-        numerator = -numerator;
-        denominator = -denominator;
-    }
-    if (numerator > 100 * denominator) {
+    // The quotient is taken in double and then scaled, so a value such as 23 of 40 is
+    // 57.49999999999999 and shows 57, as hosts of this control have always shown it.
+    const double quotient = AsDouble(static_cast<double>(progress) / progress_max);
+    const double percent = AsDouble(quotient * 100.0);
+    if (percent > 100.0) {
         return 100;
     }
-    std::int64_t remainder = 0;
-    std::int64_t percent = FloorDivide(numerator, denominator, remainder);
-    if (2 * remainder > denominator || (2 * remainder == denominator && percent % 2 != 0)) {
-        ++percent;
+    constexpr double kLowest = std::numeric_limits<std::int32_t>::min();
+    if (percent < kLowest) {
+        return std::numeric_limits<std::int32_t>::min();
     }
-    constexpr std::int64_t kLowest = std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(percent < kLowest ? kLowest : percent);
+    // Round half to even: the default floating-point rounding mode.
+    return static_cast<std::int32_t>(std::nearbyint(percent));
 }
 
 }  // namespace kvt::control

@@ -5,9 +5,9 @@
 
 namespace kvt::control {
 
-// progress / progress_max x 100, exactly: above 100 gives 100; no lower bound beyond the
-// 32-bit range; the nearest integer, an exact half going to the even one; 0 when
-// progress_max is 0.
+// progress / progress_max x 100 in double precision (the quotient first): above 100 gives
+// 100; no lower bound beyond the 32-bit range; the nearest integer, a half going to the
+// even one; 0 when progress_max is 0.
 std::int32_t ProgressPercent(std::int32_t progress, std::int32_t progress_max);
 
 }  // namespace kvt::control

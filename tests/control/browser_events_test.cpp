@@ -119,7 +119,9 @@ TEST(ProgressPercent, RoundsExactHalvesToEvenAndCapsAtOneHundred) {
         {1, 8, 12},
         {3, 8, 38},
         {1, 40, 2},
-        {3, 40, 8},  // 12.5, 37.5, 2.5, 7.5
+        {3, 40, 8},    // 12.5, 37.5, 2.5, 7.5
+        {23, 40, 57},  // 0.575 x 100 is 57.49999999999999 in double
+        {7, 40, 18},   // 17.5 exactly: to the even 18
         {5, 4, 100},
         {100, 100, 100},
         {-1, 8, -12},
