@@ -167,18 +167,14 @@ WideString TKvNewTavrix::ExecCommand(std::u16string_view command) {
 }
 
 void TKvNewTavrix::ClosePlugin() {
-    if (closed_) {
+    if (close_finished_) {
         return;
     }
     // From here on every late call and event is a no-op, including those that the steps
-    // below trigger re-entrantly.
+    // below trigger re-entrantly. Each step is done once; when one fails (the host refuses
+    // the save), the close reports it and a later close goes on from that step.
     closed_ = true;
-    if (config_ && controller_) {
-        // Another control of the process may have closed and detached the shared store;
-        // saving through this control's own host keeps its record from being lost.
-        settings::TGeneralConfig::SetHost(controller_);
-        settings::TGeneralConfig::Instance().Save(settings::kKvTavrixConfigID, *config_);
-    }
+    SaveSelection();
     settings::TGeneralConfig::SetHost(nullptr);
     ports_.browser->Stop();
     sector_ids_.reset();
@@ -189,6 +185,21 @@ void TKvNewTavrix::ClosePlugin() {
     ranges_.reset();
     controller_.reset();
     ports_.progress->FreeProgress();
+    close_finished_ = true;
+}
+
+void TKvNewTavrix::SaveSelection() {
+    if (selection_saved_ || !config_ || !controller_) {
+        return;
+    }
+    // Another control of the process may have closed and detached the shared store, or
+    // attached its own host since: then this control's host takes it again (with its table
+    // check) for the save. While the store holds this host, it saves at once.
+    if (!settings::TGeneralConfig::Holds(controller_)) {
+        settings::TGeneralConfig::SetHost(controller_);
+    }
+    settings::TGeneralConfig::Instance().Save(settings::kKvTavrixConfigID, *config_);
+    selection_saved_ = true;
 }
 
 }  // namespace kvt::control

@@ -53,6 +53,8 @@ class TKvNewTavrix final : public browser::BrowserEvents,
     WideString ExecCommand(std::u16string_view command);
 
     void BuildSectorLists();
+    void SelectStoredPosition(const StringList& ids);
+    void SaveSelection();
     void RequestContent();
     void RangesChanged();
 
@@ -114,7 +116,9 @@ class TKvNewTavrix final : public browser::BrowserEvents,
     std::unique_ptr<StringList> sector_names_;
     bool can_go_forward_ = false;
     bool can_go_back_ = false;
-    bool closed_ = false;
+    bool closed_ = false;           // closing has begun: late calls and events are no-ops
+    bool selection_saved_ = false;  // the close's save went through
+    bool close_finished_ = false;   // every step of the close is done
     CallResult last_event_error_;
 };
 

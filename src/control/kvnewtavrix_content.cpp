@@ -14,13 +14,32 @@ void TKvNewTavrix::BuildSectorLists() {
     ids.Clear();
     names.Clear();
     WalkRanges(Ranges().Root(), ids, names);
-    // A position outside the lists raises here; the lists keep what was just walked.
-    cur_sector_id_ = ids.At(SelectedPosition(Config().LastSeleID));
+    SelectStoredPosition(ids);
+}
+
+// The stored position selects the current sector. A tree without sectors leaves none; a
+// position outside a shorter list (sectors deleted since it was stored) selects the first
+// sector and is stored as such, so the panel does not stay blank in every later session.
+void TKvNewTavrix::SelectStoredPosition(const StringList& ids) {
+    if (ids.Count() == 0) {
+        cur_sector_id_.clear();
+        return;
+    }
+    const std::int32_t position = SelectedPosition(Config().LastSeleID);
+    if (position < 0 || position >= ids.Count()) {
+        Config().LastSeleID = "0";
+        cur_sector_id_ = ids.At(0);
+        return;
+    }
+    cur_sector_id_ = ids.At(position);
 }
 
 void TKvNewTavrix::RequestContent() {
     if (hidden_) {
         return;
+    }
+    if (Ids().Count() == 0) {
+        return;  // no sector to show; a range change that brings sectors asks again
     }
     const std::shared_ptr<host::RangeItem> sector = Ranges().FindRange(AnsiToWide(cur_sector_id_));
     if (!sector || !sector->IsValid()) {

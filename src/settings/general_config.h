@@ -26,6 +26,10 @@ class TGeneralConfig {
     // missing; nullptr detaches. Failures of the table test and creation propagate,
     // among them a host database without its table netSYSTEM.
     static void SetHost(std::shared_ptr<host::Controller> host);
+    // True while `host` is the one attached.
+    static bool Holds(const std::shared_ptr<host::Controller>& host) {
+        return host != nullptr && Instance().host_ == host;
+    }
 
     // Fills `object` from the text stored under `config_id`. Reading never reports a
     // database error: without a host, a row or readable content nothing changes. Errors

@@ -49,22 +49,17 @@ TEST(Lifecycle, InitFailuresStopAtTheFailingStepWithTheirResult) {
         std::function<void(ControlHarness&)> arrange;
         HResult code;
         const char* message;
-        bool lists_walked;
     } cases[] = {
         {"no controller",
          [](ControlHarness& h) { h.service = std::make_shared<hosts::ServiceObject>(nullptr); },
-         kEUnexpected, "Interface not supported", false},
+         kEUnexpected, "Interface not supported"},
         {"no ranges", [](ControlHarness& h) { h.controller->provides_ranges = false; },
-         kEUnexpected, "Interface not supported", false},
+         kEUnexpected, "Interface not supported"},
         {"GetParam fails",
          [](ControlHarness& h) {
              h.host_faults.Fail("GetParam ServerIP", static_cast<HResult>(0x800706BAu));
          },
-         static_cast<HResult>(0x800706BAu), "GetParam ServerIP failed", false},
-        {"stored position past the end", [](ControlHarness& h) { h.StoreLastSeleID("2"); },
-         kEUnexpected, "List index out of bounds (2)", true},
-        {"stored position -1", [](ControlHarness& h) { h.StoreLastSeleID("-1"); }, kEUnexpected,
-         "List index out of bounds (-1)", true},
+         static_cast<HResult>(0x800706BAu), "GetParam ServerIP failed"},
     };
     for (const auto& c : cases) {
         ControlHarness h;
@@ -73,15 +68,45 @@ TEST(Lifecycle, InitFailuresStopAtTheFailingStepWithTheirResult) {
         EXPECT_EQ(result.code, c.code) << c.name;
         EXPECT_EQ(result.message, c.message) << c.name;
         EXPECT_TRUE(h.own_progress.HasWindow()) << c.name;  // earlier steps stay done
-        EXPECT_EQ(h.control->SectorIDs()->Count(), c.lists_walked ? 2 : 0) << c.name;
+        EXPECT_EQ(h.control->SectorIDs()->Count(), 0) << c.name;
         EXPECT_EQ(h.control->CurSectorID(), "") << c.name;
         EXPECT_FALSE(h.journal.Contains("ProcessMessages")) << c.name;
     }
 }
 
-TEST(Lifecycle, AnEmptyTreeFailsTheListBuildAtPositionZero) {
+// A stored position outside the list (sectors deleted since it was stored) selects the
+// first sector and is stored as such, so that the request's SelID names what is shown.
+TEST(Lifecycle, AStoredPositionOutsideTheListSelectsTheFirstSector) {
+    for (const char* stored : {"2", "9", "-1"}) {
+        ControlHarness h;
+        h.StoreLastSeleID(stored);
+        ASSERT_TRUE(h.Init().Ok()) << stored;
+        EXPECT_EQ(h.control->CurSectorID(), "101") << stored;
+        EXPECT_EQ(h.control->LastSeleID(), "0") << stored;
+        ASSERT_TRUE(h.facade.ShowPlugin().Ok());
+        ASSERT_EQ(h.browser->navigations.size(), 1u) << stored;
+        EXPECT_EQ(h.browser->navigations[0].PostBody().rfind("SelID=0&Range=0X0065&", 0), 0u)
+            << h.browser->navigations[0].PostBody();
+        ASSERT_TRUE(h.facade.ClosePlugin().Ok());
+        EXPECT_EQ(h.StoredLastSeleID(), "0") << stored;
+    }
+}
+
+// Without sectors there is nothing to show: start-up succeeds with no current sector and
+// requests nothing, and the first range change that brings sectors selects the first.
+TEST(Lifecycle, ATreeWithoutSectorsWaitsForARangeChangeThatBringsSome) {
     ControlHarness h(FakeRangeItem::Group("root", {}));
-    EXPECT_EQ(h.Init().message, "List index out of bounds (0)");
+    h.StoreLastSeleID("3");
+    ASSERT_TRUE(h.Init().Ok());
+    EXPECT_EQ(h.control->CurSectorID(), "");
+    ASSERT_TRUE(h.facade.ShowPlugin().Ok());
+    EXPECT_TRUE(h.browser->navigations.empty());
+
+    h.ranges->SetRoot(ControlHarness::DefaultTree());
+    h.ranges->Connection()->Fire(201);
+    EXPECT_EQ(h.control->CurSectorID(), "101");
+    ASSERT_EQ(h.browser->navigations.size(), 1u);
+    EXPECT_EQ(h.browser->navigations[0].PostBody().rfind("SelID=0&", 0), 0u);
 }
 
 TEST(Lifecycle, ShowRequestsOnlyWhenAReloadIsPendingAndNeverWhileHidden) {
@@ -147,7 +172,7 @@ TEST(Lifecycle, CloseRunsItsStepsInOrderAndReleasesEverything) {
         << "the store must be detached from the host";
 }
 
-TEST(Lifecycle, CloseStopsAtAFailingSaveWithItsHResult) {
+TEST(Lifecycle, AFailedCloseCanBeRetriedAndFinishesItsSteps) {
     ControlHarness h;
     h.Start();
     h.host_faults.Fail("ExecSQL", static_cast<HResult>(0x80004005u));
@@ -155,6 +180,40 @@ TEST(Lifecycle, CloseStopsAtAFailingSaveWithItsHResult) {
     EXPECT_EQ(result.code, static_cast<HResult>(0x80004005u));
     EXPECT_FALSE(h.journal.Contains("Stop"));
     EXPECT_TRUE(h.control->Closed());
+    EXPECT_FALSE(h.facade.ShowPlugin().Ok() && !h.browser->navigations.empty());
+
+    h.host_faults.Heal();
+    h.journal.Clear();
+    ASSERT_TRUE(h.facade.ClosePlugin().Ok());
+    EXPECT_EQ(h.StoredLastSeleID(), "0");  // the selection is saved once the host accepts it
+    EXPECT_EQ(h.journal.Only({"Stop", "Unadvise", "ProgressDestroy"}),
+              (Strings{"Stop", "Unadvise 1", "ProgressDestroy"}));
+    EXPECT_EQ(h.control->RangeEvents()->Ranges(), nullptr);
+
+    h.journal.Clear();
+    ASSERT_TRUE(h.facade.ClosePlugin().Ok());  // a finished close does nothing more
+    EXPECT_TRUE(h.journal.Entries().empty());
+}
+
+// The close saves at once while the store holds this control's host; a store that another
+// control's close has detached takes this control's host again, with its table check.
+TEST(Lifecycle, CloseChecksTheTableOnlyWhenTheStoreLostThisHost) {
+    ControlHarness h;
+    h.Start();
+    h.host_faults.Fail("OpenSQL", static_cast<HResult>(0x80004005u));
+    h.journal.Clear();
+    ASSERT_TRUE(h.facade.ClosePlugin().Ok());
+    EXPECT_FALSE(h.journal.Contains("OpenSQL"));
+    h.host_faults.Heal();
+    EXPECT_EQ(h.StoredLastSeleID(), "0");
+
+    ControlHarness second;
+    second.Start();
+    settings::TGeneralConfig::SetHost(nullptr);  // as another control's close leaves it
+    second.journal.Clear();
+    ASSERT_TRUE(second.facade.ClosePlugin().Ok());
+    EXPECT_FALSE(second.journal.Only({"OpenSQL"}).empty());
+    EXPECT_EQ(second.StoredLastSeleID(), "0");
 }
 
 }  // namespace
