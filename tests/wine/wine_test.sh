@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the COM server and its test host under Wine.
-#   wine_test.sh prefix|registration|control BITS PREFIX DLL WINTEST_EXE
+#   wine_test.sh prefix|registration|control|engine|soak BITS PREFIX DLL WINTEST_EXE
 #   wine_test.sh engine BITS PREFIX DLL ENGINE_TEST_EXE ENGINE_DLL
 # prefix:       a fresh Wine prefix of that bitness (no crash dialogs)
 # registration: regsvr32 into a directory with a blank, every registry key checked with
@@ -183,6 +183,16 @@ case $step in
     unregister || fail "unregistration"
     wineserver -w
     ;;
+  soak)
+    register || fail "regsvr32 registers"
+    unregister_engine
+    wineserver -w
+    start=$(date +%s)
+    run_on_display "$wintest" || fail "the soak reports a failure"
+    echo "soak ran in $(( $(date +%s) - start )) s"
+    unregister || fail "unregistration"
+    wineserver -w
+    ;;
   engine)
     register || fail "regsvr32 registers"
     if register_engine; then ok "the scripted engine stands in for the WebBrowser class"; else fail "the scripted engine stands in for the WebBrowser class"; fi
@@ -200,7 +210,7 @@ case $step in
     wineserver -w
     ;;
   *)
-    echo "usage: wine_test.sh prefix|registration|control BITS PREFIX DLL WINTEST_EXE" >&2
+    echo "usage: wine_test.sh prefix|registration|control|engine|soak BITS PREFIX DLL WINTEST_EXE" >&2
     echo "       wine_test.sh engine BITS PREFIX DLL ENGINE_TEST_EXE ENGINE_DLL" >&2
     exit 2
     ;;

@@ -1,0 +1,52 @@
+#pragma once
+// The pieces of a host terminal that every Windows test program plays: its main window, its
+// sector tree and database, its controller, and the control created by ProgID.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "com/com_ptr_win.h"
+#include "com/handle_win.h"
+#include "dravon.h"
+#include "host_objects_win.h"
+#include "table_store_win.h"
+
+namespace kvt::wintest {
+
+inline constexpr wchar_t kProgId[] = L"KvNewTavrixProj.KvNewTavrix";
+
+// The DLL that implements `object`: the module holding its QueryInterface.
+HMODULE ModuleOf(IUnknown* object);
+// The DLL's own exports, called directly.
+HRESULT CanUnloadNow(HMODULE dll);
+HRESULT ClassObject(HMODULE dll, REFCLSID class_id, REFIID iid, void** out);
+
+// The thread's error information, as UTF-8.
+struct ErrorText {
+    std::string description;
+    std::string source;
+};
+ErrorText ThreadError();
+
+// The host's main window, shown.
+com::UniqueHwnd MainWindow();
+// The sector tree: root [group [Big Bank 101], Steel 102].
+com::ComPtr<TestRanges> SectorTree();
+// The host's database: its own table netSYSTEM and the control's stored settings.
+std::shared_ptr<TableStore> Database();
+
+struct Host {
+    com::ComPtr<TestRanges> ranges;
+    std::shared_ptr<TableStore> store;
+    com::ComPtr<TestController> controller;
+};
+// A host whose content server is 127.0.0.1:`port`, with `validation` as HtmlValidate.
+Host MakeHost(HWND main_window, unsigned short port, const std::wstring& validation);
+
+// The control created by its ProgID; `result` (optional) gets the HRESULT.
+com::ComPtr<IUnknown> CreateControl(HRESULT* result = nullptr);
+com::ComPtr<IDvPlugin> Plugin(const com::ComPtr<IUnknown>& control);
+
+}  // namespace kvt::wintest
