@@ -3,14 +3,23 @@
 #include <exdisp.h>
 #include <olectl.h>
 
+#include <string>
+
+#include "record_format.h"
+
 namespace kvt::engine {
 
 void EventPoint::Fire(DISPID id, DISPPARAMS& parameters) {
     // A copy: a sink may unadvise, or the control may go, while it is called.
     const std::map<DWORD, com::ComPtr<IDispatch>> sinks = sinks_;
     for (const auto& [cookie, sink] : sinks) {
-        sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr,
-                     nullptr, nullptr);
+        const HRESULT hr = sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                        &parameters, nullptr, nullptr, nullptr);
+        // Sinks answer S_OK; any other answer is noted, for a test to see a failure of an
+        // event handler come back to the engine.
+        if (hr != S_OK) {
+            note_((L"a sink answered " + HexText(static_cast<ULONG>(hr))).c_str());
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 // The scripted engine's automation object: what IWebBrowser2 does for an embedding
 // container, each call recorded.
 #include <cstring>
+#include <string_view>
 
 #include "record_format.h"
 #include "scripted_browser_win.h"
@@ -128,19 +129,26 @@ HRESULT ScriptedBrowser::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*
 }
 
 HRESULT ScriptedBrowser::Navigate(BSTR url, VARIANT* flags, VARIANT* target_frame,
-                                  VARIANT* post_data, VARIANT* headers) {
-    const std::wstring address = url == nullptr ? L"" : std::wstring(url, SysStringLen(url));
-    std::vector<BYTE> bytes;
-    const std::wstring post_text = ArgumentText(post_data, &bytes);
-    const VARIANT* post = Dereferenced(post_data);
-    const bool has_post_data = post != nullptr && V_VT(post) == (VT_ARRAY | VT_UI1);
-    Record(L"Navigate url=" + Escaped(address) + L" flags=" + ArgumentText(flags) + L" target=" +
-           ArgumentText(target_frame) + L" post=" + post_text + L" headers=" +
-           ArgumentText(headers));
-    Record(L"UserAgent tokens=" + UserAgentTokens());
-    StartLoad(Origin::Navigate, address, NextPage(), std::move(bytes), has_post_data,
-              Text(headers));
-    return S_OK;
+                                  VARIANT* post_data, VARIANT* headers) noexcept {
+    try {
+        const std::wstring address = url == nullptr ? L"" : std::wstring(url, SysStringLen(url));
+        std::vector<BYTE> bytes;
+        const std::wstring post_text = ArgumentText(post_data, &bytes);
+        const VARIANT* post = Dereferenced(post_data);
+        const bool has_post_data = post != nullptr && V_VT(post) == (VT_ARRAY | VT_UI1);
+        Record(L"Navigate url=" + Escaped(address) + L" flags=" + ArgumentText(flags) +
+               L" target=" + ArgumentText(target_frame) + L" post=" + post_text + L" headers=" +
+               ArgumentText(headers));
+        if (const HRESULT failure = InjectedFailure(L"Navigate"); failure != S_OK) {
+            return failure;  // nothing loads, and the load in progress goes on
+        }
+        Record(L"UserAgent tokens=" + UserAgentTokens());
+        StartLoad(Origin::Navigate, address, NextPage(), std::move(bytes), has_post_data,
+                  Text(headers));
+        return S_OK;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 HRESULT ScriptedBrowser::Navigate2(VARIANT* url, VARIANT* flags, VARIANT* target_frame,
@@ -187,8 +195,47 @@ HRESULT ScriptedBrowser::get_Application(IDispatch** application) {
 
 // With no document loaded yet the answer is S_OK and no document, as Wine's WebBrowser
 // answers.
-HRESULT ScriptedBrowser::get_Document(IDispatch** document) {
+HRESULT ScriptedBrowser::get_Document(IDispatch** document) noexcept {
+    if (document != nullptr) {
+        *document = nullptr;
+    }
+    try {
+        if (const HRESULT failure = InjectedFailure(L"get_Document"); failure != S_OK) {
+            return failure;
+        }
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
     return PutDispatch(document_.Get(), document);
+}
+
+HRESULT ScriptedBrowser::FailCall(const wchar_t* call, HRESULT hr) noexcept {
+    if (call == nullptr) {
+        return E_POINTER;
+    }
+    const std::wstring_view name(call);
+    if (name != L"Navigate" && name != L"get_Document") {
+        return E_INVALIDARG;
+    }
+    try {
+        if (hr == S_OK) {
+            failing_calls_.erase(std::wstring(name));
+        } else {
+            failing_calls_[std::wstring(name)] = hr;
+        }
+        return S_OK;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT ScriptedBrowser::InjectedFailure(const wchar_t* call) {
+    const auto failing = failing_calls_.find(call);
+    if (failing == failing_calls_.end()) {
+        return S_OK;
+    }
+    Record(std::wstring(call) + L" fails with " + HexText(static_cast<ULONG>(failing->second)));
+    return failing->second;
 }
 
 HRESULT ScriptedBrowser::get_LocationName(BSTR* name) {

@@ -481,7 +481,9 @@ void ScriptedBrowser::FireNewWindow(const Navigation& load) {
     // The reference the handler put there is the engine's to release.
     const auto handed = com::ComPtr<IDispatch>::Adopt(window);
     if (event.cancelled) {
-        Record(L"NewWindow2 cancelled: no window opens");
+        // Cancel wins: a browser handed back with it is ignored, as documented.
+        Record(handed ? L"NewWindow2 cancelled, with a browser handed back: no window opens"
+                      : L"NewWindow2 cancelled: no window opens");
         return;
     }
     if (!handed) {

@@ -11,6 +11,7 @@
 #include <ole2.h>
 
 #include <deque>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,6 +52,7 @@ class ScriptedBrowser final
     HRESULT STDMETHODCALLTYPE RecordLine(ULONG index, BSTR* line) override;
     ULONG STDMETHODCALLTYPE Serial() override { return serial_; }
     HWND STDMETHODCALLTYPE InPlaceWindow() override { return window_; }
+    HRESULT STDMETHODCALLTYPE FailCall(const wchar_t* call, HRESULT hr) noexcept override;
 
     // IDispatch: Application (200) and Document (203) as properties.
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
@@ -60,12 +62,12 @@ class ScriptedBrowser final
     HRESULT STDMETHODCALLTYPE GoBack() override;
     HRESULT STDMETHODCALLTYPE GoForward() override;
     HRESULT STDMETHODCALLTYPE Navigate(BSTR url, VARIANT* flags, VARIANT* target_frame,
-                                       VARIANT* post_data, VARIANT* headers) override;
+                                       VARIANT* post_data, VARIANT* headers) noexcept override;
     HRESULT STDMETHODCALLTYPE Navigate2(VARIANT* url, VARIANT* flags, VARIANT* target_frame,
                                         VARIANT* post_data, VARIANT* headers) override;
     HRESULT STDMETHODCALLTYPE Stop() override;
     HRESULT STDMETHODCALLTYPE get_Application(IDispatch** application) override;
-    HRESULT STDMETHODCALLTYPE get_Document(IDispatch** document) override;
+    HRESULT STDMETHODCALLTYPE get_Document(IDispatch** document) noexcept override;
     HRESULT STDMETHODCALLTYPE get_LocationName(BSTR* name) override;
     HRESULT STDMETHODCALLTYPE get_LocationURL(BSTR* url) override;
     HRESULT STDMETHODCALLTYPE get_Busy(VARIANT_BOOL* busy) override;
@@ -204,6 +206,8 @@ class ScriptedBrowser final
     void* AnswerDynamic(REFIID iid) override;
     IDispatch* Dispatch() { return static_cast<WebBrowserDispatch*>(this); }
     void Record(std::wstring line);
+    // What FailCall set for `call`, recorded when it is a failure; S_OK when the call works.
+    HRESULT InjectedFailure(const wchar_t* call);
 
     // Embedding (scripted_browser_embedding_win.cpp)
     void AskSite(const wchar_t* when);
@@ -256,6 +260,7 @@ class ScriptedBrowser final
     bool reported_forward_ = false;
     bool silent_ = false;
     bool visible_ = true;
+    std::map<std::wstring, HRESULT> failing_calls_;
 
     HWND tasks_ = nullptr;  // the message-only window the events are played from
     std::deque<Queued> queue_;

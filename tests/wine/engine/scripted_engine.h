@@ -97,6 +97,10 @@ struct IScriptedEngine : public IUnknown {
     virtual ULONG STDMETHODCALLTYPE Serial() = 0;
     // Its in-place window; null while it is not in place.
     virtual HWND STDMETHODCALLTYPE InPlaceWindow() = 0;
+    // From now on the engine's own method `call` ("Navigate" or "get_Document") does
+    // nothing but answer `hr`, and the record says so; S_OK makes it work again.
+    // E_INVALIDARG for a call that cannot be made to fail.
+    virtual HRESULT STDMETHODCALLTYPE FailCall(const wchar_t* call, HRESULT hr) = 0;
 };
 
 struct IEngineObserver : public IUnknown {

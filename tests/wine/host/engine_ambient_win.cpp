@@ -1,7 +1,8 @@
 // What the control's engine learns from the control as its container: the UI options and
 // download options it asks its site for, the script-error setting, the user-agent token,
-// and the keys a container offers it.
+// and the keys a container, or a popup's modal loop, offers it.
 #include <exdisp.h>
+#include <exdispid.h>
 #include <mshtmhst.h>
 
 #include "engine_sections_win.h"
@@ -99,6 +100,53 @@ void CheckKeyboard(Checks& checks, Engines& engines, HWND main_window) {
                     std::string(key.name) +
                         " offered through the container's frame reaches the page's engine");
     }
+
+    // A popup runs its own modal loop, which plays the container's part: a container's
+    // message loop offers keyboard messages to the UI-active object's
+    // IOleInPlaceActiveObject::TranslateAccelerator before translating and dispatching them,
+    // so the keys that arrive for the popup's page reach the popup's engine.
+    EventLog log(engines, nullptr);
+    const std::size_t control_start = RecordSize(engine);
+    bool offered_read = false;
+    std::vector<std::string> offered_to_popup;
+    log.SetAfter([&](IScriptedEngine& popup_engine, const EngineEvent& event) {
+        if (event.id != DISPID_NAVIGATECOMPLETE2 || !event.top ||
+            popup_engine.Serial() == engine.Serial()) {
+            return;
+        }
+        const std::size_t start = RecordSize(popup_engine);
+        for (const Key& key : keys) {
+            PostMessageW(popup_engine.InPlaceWindow(), key.message, key.key, 0);
+        }
+        // Posted after the keys, so it runs once the loop has taken them.
+        const com::ComPtr<IScriptedEngine> keep(&popup_engine);
+        const HWND popup = TopWindowOf(popup_engine);
+        log.Work().Post([&, keep, start, popup] {
+            offered_to_popup =
+                Starting(RecordOf(*keep.Get(), start), "TranslateAccelerator message=0x100 ");
+            offered_read = true;
+            PostMessageW(popup, WM_CLOSE, 0, 0);
+        });
+    });
+    TestPage popup_page;
+    popup_page.title = L"行情";
+    popup_page.wait_until_shown = true;
+    const engine::PageSpec spec = popup_page.Spec();
+    {
+        const PopupWatchdog watchdog;
+        engine.OpenWindow(L"http://127.0.0.1:8080/popup.aspx", &spec);
+        WaitUntil([&] { return offered_read && PopupWindows().empty() && engine.Idle() == S_OK; });
+    }
+    std::vector<std::string> expected;
+    for (const Key& key : keys) {
+        expected.push_back("TranslateAccelerator message=0x100 key=" +
+                           std::to_string(static_cast<unsigned long long>(key.key)));
+    }
+    checks.Equal(Joined(offered_to_popup), Joined(expected),
+                 "Tab, Ctrl+C and Delete posted to a popup's page while its modal loop runs are "
+                 "offered to the popup's own engine");
+    checks.That(Starting(RecordOf(engine, control_start), "TranslateAccelerator ").empty(),
+                "none of them is offered to the control's engine");
     control.Plugin().ClosePlugin();
 }
 

@@ -62,6 +62,11 @@ int ReadFill(HWND window) {
     return fill;
 }
 
+BOOL CALLBACK AddWindow(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
 }  // namespace
 
 std::string Utf8(const std::wstring& text) {
@@ -425,6 +430,42 @@ std::vector<SeenEvent> EventLog::Of(DISPID id) const {
         }
     }
     return found;
+}
+
+std::vector<HWND> PopupWindows() {
+    std::vector<HWND> windows;
+    for (HWND window = FindWindowExW(nullptr, nullptr, kPopupClass, nullptr); window != nullptr;
+         window = FindWindowExW(nullptr, window, kPopupClass, nullptr)) {
+        windows.push_back(window);
+    }
+    return windows;
+}
+
+HWND TopWindowOf(IScriptedEngine& engine) {
+    const HWND window = engine.InPlaceWindow();
+    return window != nullptr ? GetAncestor(window, GA_ROOT) : nullptr;
+}
+
+std::vector<HWND> ThreadWindows() {
+    std::vector<HWND> windows;
+    EnumThreadWindows(GetCurrentThreadId(), AddWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+PopupWatchdog::PopupWatchdog() : timer_(SetTimer(nullptr, 0, kWatchdogTime, Fire)) {
+    fired_ = false;
+}
+
+PopupWatchdog::~PopupWatchdog() {
+    KillTimer(nullptr, timer_);
+}
+
+void CALLBACK PopupWatchdog::Fire(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    fired_ = true;
+    for (HWND popup : PopupWindows()) {
+        PostMessageW(popup, WM_CLOSE, 0, 0);
+    }
 }
 
 engine::PageSpec TestPage::Spec() const {

@@ -29,6 +29,8 @@ using engine::IScriptedEngine;
 
 // Generous: a hang guard, never a statement about speed.
 inline constexpr DWORD kPlayWait = 20000;
+// Longer than kPlayWait: a popup that nothing closes is closed after the wait gave up.
+inline constexpr UINT kWatchdogTime = 30000;
 
 // The content URL of every control the engine sections start.
 inline constexpr char kContentUrl[] = "http://127.0.0.1:8080/tavrix2009/kplm.aspx?v=engine";
@@ -251,6 +253,37 @@ class EventLog {
     std::vector<Running> running_;
     std::vector<SeenEvent> seen_;
     int sequence_ = 0;
+};
+
+// The window class of the control's popups.
+inline constexpr wchar_t kPopupClass[] = L"KvNewTavrixPopup";
+
+// The popup windows that exist now.
+std::vector<HWND> PopupWindows();
+
+// The top-level window that holds an engine's in-place window: a popup's engine is in
+// place in its popup's window.
+HWND TopWindowOf(IScriptedEngine& engine);
+
+// The top-level windows of this thread (message-only windows are not listed).
+std::vector<HWND> ThreadWindows();
+
+// A hang guard for the popups' modal loops, never a statement about speed: while it lives,
+// every popup is asked to close once the time is up, and Fired() says it had to.
+class PopupWatchdog {
+  public:
+    PopupWatchdog();
+    PopupWatchdog(const PopupWatchdog&) = delete;
+    PopupWatchdog& operator=(const PopupWatchdog&) = delete;
+    ~PopupWatchdog();
+
+    bool Fired() const { return fired_; }
+
+  private:
+    static void CALLBACK Fire(HWND, UINT, UINT_PTR timer, DWORD);
+
+    static inline bool fired_ = false;
+    UINT_PTR timer_;
 };
 
 // A page whose steps live in the object: hand `Spec()` to the engine.

@@ -45,6 +45,7 @@ int Run() {
         CheckKeyboard(checks, engines, main_window);
         CheckReentrancy(checks, engines, main_window);
         CheckPopups(checks, engines, main_window);
+        CheckFaults(checks, engines, main_window);
     }
     DestroyWindow(main_window);
     std::printf("%d check(s) failed\n", checks.Failures());

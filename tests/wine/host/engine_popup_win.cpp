@@ -4,19 +4,18 @@
 // caption, and closing it gives the control's page the focus again.
 #include <exdispid.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <string_view>
 
 #include "engine_sections_win.h"
+#include "window_probes_win.h"
 
 namespace kvt::wintest {
 
 namespace {
 
-constexpr wchar_t kPopupClass[] = L"KvNewTavrixPopup";
 constexpr wchar_t kPopupUrl[] = L"http://127.0.0.1:8080/popup.aspx";
-constexpr UINT kWatchdogTime = 30000;  // a hang guard for the popup's modal loop
-
-bool g_watchdog_fired = false;
 
 HWND Popup() {
     return FindWindowW(kPopupClass, nullptr);
@@ -28,14 +27,32 @@ std::wstring Caption(HWND window) {
     return text;
 }
 
-// Closes a popup that nothing else closes, so that its modal loop ends.
-void CALLBACK Watchdog(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    g_watchdog_fired = true;
-    if (HWND popup = Popup()) {
-        PostMessageW(popup, WM_CLOSE, 0, 0);
+// Whether each popup window's owner was enabled when the window started to go. As
+// EnableWindow's remarks put it, a window must be enabled before it can be activated: a
+// window that disabled its owner enables it before it is destroyed, or another window
+// receives the focus and the activation.
+class OwnerAtDestroy {
+  public:
+    OwnerAtDestroy()
+        : watch_([this](HWND window) {
+              wchar_t name[64] = {};
+              GetClassNameW(window, name, 64);
+              if (std::wstring_view(name) == kPopupClass) {
+                  const HWND owner = GetWindow(window, GW_OWNER);
+                  enabled_.push_back(owner != nullptr && IsWindowEnabled(owner));
+              }
+          }) {}
+
+    // The popups destroyed so far, and whether all had their owners enabled.
+    std::size_t Count() const { return enabled_.size(); }
+    bool AllEnabled() const {
+        return std::find(enabled_.begin(), enabled_.end(), false) == enabled_.end();
     }
-}
+
+  private:
+    std::vector<bool> enabled_;
+    DestroyWatch watch_;
+};
 
 struct Case {
     const wchar_t* title;  // null: a document that is not HTML
@@ -101,14 +118,13 @@ void CheckCase(Checks& checks, Engines& engines, HWND main_window, EmbeddedContr
     page.frames = c.frames;
     page.wait_until_shown = true;
     const engine::PageSpec spec = page.Spec();
-    g_watchdog_fired = false;
-    const UINT_PTR watchdog = SetTimer(nullptr, 0, kWatchdogTime, Watchdog);
+    const OwnerAtDestroy owner_at_destroy;
+    const PopupWatchdog watchdog;
     opener.OpenWindow(kPopupUrl, &spec);
     WaitUntil([&] {
         return opener.Idle() == S_OK && seen.popup != nullptr && !IsWindow(seen.popup) &&
                engines.Count() == engines_before;
     });
-    KillTimer(nullptr, watchdog);
 
     checks.That(seen.created_hidden && seen.engines_at_new_window == engines_before + 1,
                 "NewWindow2 creates the popup with its own engine, hidden while the event runs");
@@ -142,11 +158,21 @@ void CheckCase(Checks& checks, Engines& engines, HWND main_window, EmbeddedContr
                  c.title != nullptr
                      ? "every completed document shows the top document's title in the caption"
                      : "a document that is not HTML leaves the caption as it was");
-    checks.That(!g_watchdog_fired && IsWindowEnabled(main_window),
+    checks.That(!watchdog.Fired() && IsWindowEnabled(main_window),
                 "closing the popup ends its modal loop and enables the host's window again");
+    checks.That(owner_at_destroy.Count() == 1 && owner_at_destroy.AllEnabled(),
+                "the host's window is enabled before the popup's window is destroyed");
+    checks.That(GetActiveWindow() == main_window,
+                "the host's window is the active window again once the popup is gone");
     checks.Equal(Starting(RecordOf(opener, opener_start), "DoVerb -4 ").size(), std::size_t{1},
                  "the control's page takes the focus again when the popup is gone");
     checks.Equal(engines.Count(), engines_before, "the popup lets go of its engine");
+
+    // The control no longer refers to the popup: showing the control touches no window but
+    // its own.
+    const HRESULT shown = control.Plugin().ShowPlugin();
+    checks.That(shown == S_OK && GetActiveWindow() == main_window && PopupWindows().empty(),
+                "ShowPlugin afterwards leaves the host's window active and brings up no popup");
 }
 
 // A popup's page asks for a new window in turn: a second popup opens over the first, and
@@ -167,6 +193,9 @@ void CheckNestedPopup(Checks& checks, Engines& engines, HWND main_window,
     ULONG engines_at_second = 0;
     bool first_disabled_under_second = false;
     bool first_enabled_after_second = false;
+    bool other_took_activation = false;
+    HRESULT shown = E_PENDING;
+    bool first_in_front = false;
     log.SetAfter([&](IScriptedEngine& engine, const EngineEvent& event) {
         if (event.id != DISPID_NAVIGATECOMPLETE2 || !event.top ||
             engine.Serial() == opener.Serial()) {
@@ -190,24 +219,97 @@ void CheckNestedPopup(Checks& checks, Engines& engines, HWND main_window,
             PostMessageW(second, WM_CLOSE, 0, 0);
             log.Work().Post([&] {
                 first_enabled_after_second = !IsWindow(second) && IsWindowEnabled(first);
+                // Another window takes the activation; ShowPlugin brings the control's own
+                // popup, the first, to the front again.
+                const com::UniqueHwnd other(CreateWindowExW(
+                    0, L"STATIC", L"another window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                    100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+                SetForegroundWindow(other.Get());
+                other_took_activation = GetActiveWindow() == other.Get();
+                shown = control.Plugin().ShowPlugin();
+                first_in_front = GetForegroundWindow() == first && GetActiveWindow() == first;
                 PostMessageW(first, WM_CLOSE, 0, 0);
             });
         }
     });
-    g_watchdog_fired = false;
-    const UINT_PTR watchdog = SetTimer(nullptr, 0, kWatchdogTime, Watchdog);
+    const OwnerAtDestroy owner_at_destroy;
+    const PopupWatchdog watchdog;
     opener.OpenWindow(kPopupUrl, &spec);
     WaitUntil(
         [&] { return first != nullptr && !IsWindow(first) && engines.Count() == engines_before; });
-    KillTimer(nullptr, watchdog);
     checks.That(second != nullptr && second != first && engines_at_second == engines_before + 2,
                 "the first popup's new window opens a second popup with its own engine");
     checks.That(first_disabled_under_second,
                 "the second popup is modal over the first: the first is disabled meanwhile");
     checks.That(first_enabled_after_second, "closing the second popup returns to the first");
-    checks.That(
-        !g_watchdog_fired && IsWindowEnabled(main_window) && engines.Count() == engines_before,
-        "closing both enables the host's window and lets go of both engines");
+    checks.That(other_took_activation && shown == S_OK && first_in_front,
+                "the control still refers to the first popup: with another window active, "
+                "ShowPlugin makes the first popup the foreground and active window");
+    checks.That(owner_at_destroy.Count() == 2 && owner_at_destroy.AllEnabled(),
+                "each popup's owner is enabled before its window is destroyed (the first popup "
+                "under the second, the host's window under the first)");
+    checks.That(!watchdog.Fired() && IsWindowEnabled(main_window) &&
+                    GetActiveWindow() == main_window && engines.Count() == engines_before,
+                "closing both enables the host's window, makes it active and lets go of both "
+                "engines");
+}
+
+// The control goes while its popup is open: the popup's modal loop runs in the DLL's code,
+// so the DLL must not be unloaded until the popup has gone. DllCanUnloadNow answers S_OK
+// only when the DLL is no longer in use (COM's CoFreeUnusedLibraries unloads it then),
+// else S_FALSE.
+void CheckPopupOutlivesControl(Checks& checks, Engines& engines, HWND main_window) {
+    std::printf("-- a popup that outlives its control\n");
+    HMODULE dll = nullptr;
+    HRESULT with_control = E_PENDING;
+    HRESULT without_control = E_PENDING;
+    bool popup_stayed = false;
+    {
+        EmbeddedControl control(engines, main_window, kEmbedArea);
+        if (!checks.That(control.Ready(), "a control with its engine")) {
+            return;
+        }
+        control.Start(kLayoutArea);
+        control.Plugin().ShowPlugin();
+        const com::ComPtr<IScriptedEngine> opener = control.EngineReference();
+        WaitIdle(*opener.Get());
+        dll = ModuleOf(&control.Plugin());
+        const ULONG engines_before = engines.Count();
+        EventLog log(engines, nullptr);
+        log.SetAfter([&](IScriptedEngine& engine, const EngineEvent& event) {
+            if (event.id != DISPID_NAVIGATECOMPLETE2 || !event.top ||
+                engine.Serial() == opener->Serial()) {
+                return;
+            }
+            const HWND popup = TopWindowOf(engine);
+            log.Work().Post([&, popup] {
+                with_control = CanUnloadNow(dll);
+                control.Release();
+                without_control = CanUnloadNow(dll);
+                popup_stayed = IsWindowVisible(popup) != FALSE;
+                PostMessageW(popup, WM_CLOSE, 0, 0);
+            });
+        });
+        TestPage page;
+        page.title = L"行情";
+        page.wait_until_shown = true;
+        const engine::PageSpec spec = page.Spec();
+        const PopupWatchdog watchdog;
+        opener->OpenWindow(kPopupUrl, &spec);
+        WaitUntil([&] {
+            return without_control != E_PENDING && PopupWindows().empty() &&
+                   engines.Count() == engines_before;
+        });
+        checks.That(!watchdog.Fired() && popup_stayed,
+                    "the popup stays open when the container releases the control");
+    }
+    checks.Equal(with_control, S_FALSE,
+                 "DllCanUnloadNow answers S_FALSE while the control and its popup live");
+    checks.Equal(without_control, S_FALSE,
+                 "and still S_FALSE once the control is released, the popup still open");
+    checks.Equal(
+        CanUnloadNow(dll), S_OK,
+        "DllCanUnloadNow answers S_OK once the popup has gone and every object is released");
 }
 
 }  // namespace
@@ -231,6 +333,8 @@ void CheckPopups(Checks& checks, Engines& engines, HWND main_window) {
     }
     CheckNestedPopup(checks, engines, main_window, control);
     control.Plugin().ClosePlugin();
+    control.Release();
+    CheckPopupOutlivesControl(checks, engines, main_window);
 }
 
 }  // namespace kvt::wintest

@@ -1,7 +1,12 @@
 // Host calls that arrive while the control handles an engine event: ProgressChange runs a
 // full message pass, so a ClosePlugin, a range change (the host's 201 on its ranges
-// connection point) or the container letting go of the control can run inside it.
+// connection point) or the container letting go of the control can run inside it. And the
+// control's own page events that arrive while a popup's modal loop runs.
 #include <exdispid.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
 
 #include "engine_sections_win.h"
 
@@ -142,6 +147,141 @@ void CheckCase(Checks& checks, Engines& engines, HWND main_window, const Case& c
     }
 }
 
+std::string Numbers(const std::vector<int>& values) {
+    std::string text;
+    for (const int value : values) {
+        text += (text.empty() ? "" : ",") + std::to_string(value);
+    }
+    return "[" + text + "]";
+}
+
+// The control's own page goes on while a popup is open: its engine's events are played from
+// messages posted to the engine's window, and the popup's modal loop takes them (GetMessage
+// with no window retrieves the messages of every window of the thread), so the control
+// handles them inside that loop as it does without a popup.
+void CheckDuringPopup(Checks& checks, Engines& engines, HWND main_window) {
+    std::printf("-- the control's page plays while a popup's modal loop runs\n");
+    EmbeddedControl control(engines, main_window, kEmbedArea);
+    if (!checks.That(control.Ready(), "a control with its engine")) {
+        return;
+    }
+    control.Start(kLayoutArea);
+    IScriptedEngine& engine = control.Engine();
+    control.Plugin().ShowPlugin();
+    WaitIdle(engine);
+    ProgressWatch progress(control.Window());
+    EventLog log(engines, &progress);
+    const ULONG engines_before = engines.Count();
+    constexpr wchar_t kNews[] = L"http://127.0.0.1:8080/news.aspx";
+    constexpr wchar_t kKey[] = L"zq://key/13";
+    TestPage news;
+    news.title = L"资讯";
+    news.before = {{10, 100}, {20, 100}};
+    const engine::PageSpec news_spec = news.Spec();
+    HWND popup = nullptr;
+    std::size_t start = 0;
+    std::size_t first_event = 0;  // the control's first event inside the popup's loop
+    bool modal_throughout = true;
+    bool key_clicked = false;
+    bool key_handled = false;
+    const std::size_t keys_before = control.Host().controller->HandledKeys().size();
+    log.SetAfter([&](IScriptedEngine& seen, const EngineEvent& event) {
+        const std::string text = Utf8(event.text != nullptr ? event.text : L"");
+        if (seen.Serial() != engine.Serial()) {
+            if (popup == nullptr && event.id == DISPID_NAVIGATECOMPLETE2 && event.top) {
+                // The popup is up and its loop runs: the user clicks a link in the page
+                // behind it (a script's navigation, say).
+                popup = TopWindowOf(seen);
+                start = RecordSize(engine);
+                first_event = log.Events().size();
+                engine.QueuePage(&news_spec);
+                engine.ClickLink(kNews);
+            }
+            return;
+        }
+        if (popup == nullptr) {
+            return;
+        }
+        modal_throughout = modal_throughout && IsWindowVisible(popup) &&
+                           !IsWindowEnabled(main_window) && IsWindowEnabled(popup);
+        if (event.id == DISPID_PROGRESSCHANGE && event.first == -1 && !key_clicked) {
+            key_clicked = true;
+            engine.ClickLink(kKey);
+        } else if (event.id == DISPID_BEFORENAVIGATE2 && text == Utf8(kKey)) {
+            const std::vector<LONG>& keys = control.Host().controller->HandledKeys();
+            key_handled = event.cancelled &&
+                          std::vector<LONG>(keys.begin() + static_cast<std::ptrdiff_t>(keys_before),
+                                            keys.end()) == std::vector<LONG>{13};
+            PostMessageW(popup, WM_CLOSE, 0, 0);
+        }
+    });
+    TestPage popup_page;
+    popup_page.title = L"行情";
+    popup_page.wait_until_shown = true;
+    const engine::PageSpec popup_spec = popup_page.Spec();
+    const PopupWatchdog watchdog;
+    engine.OpenWindow(L"http://127.0.0.1:8080/popup.aspx", &popup_spec);
+    WaitUntil([&] {
+        return popup != nullptr && !IsWindow(popup) && engine.Idle() == S_OK &&
+               engines.Count() == engines_before;
+    });
+    log.SetAfter(nullptr);
+
+    std::vector<SeenEvent> played;
+    for (std::size_t index = first_event; index < log.Events().size(); ++index) {
+        if (log.Events()[index].engine == engine.Serial()) {
+            played.push_back(log.Events()[index]);
+        }
+    }
+    const std::vector<std::string> record = RecordOf(engine, start);
+    Explained(checks,
+              !played.empty() && modal_throughout &&
+                  !Starting(record, "event DocumentComplete top url=" + Utf8(kNews)).empty() &&
+                  !Starting(record, "event BeforeNavigate2 top url=" + Utf8(kKey)).empty(),
+              "the link's load and the page command play while the popup is up and modal", record);
+    // Which paintings happen while a popup covers the control is up to the window system;
+    // every one that does must show the event's percentage.
+    const std::vector<std::pair<bool, int>> expected{
+        {true, FillFor(10)}, {true, FillFor(20)}, {true, FillFor(100)}, {false, 0}};
+    std::vector<std::string> shown;
+    bool as_expected = true;
+    std::size_t index = 0;
+    for (const SeenEvent& seen : played) {
+        if (seen.event.id != DISPID_PROGRESSCHANGE) {
+            continue;
+        }
+        shown.push_back(std::to_string(seen.event.first) + "/" + std::to_string(seen.event.second) +
+                        ": " + (seen.progress_visible ? "shown, painted " : "hidden, painted ") +
+                        Numbers(seen.paints));
+        const auto [visible, fill] =
+            index < expected.size() ? expected[index] : std::pair<bool, int>{false, -1};
+        as_expected =
+            as_expected && index < expected.size() && seen.progress_visible == visible &&
+            std::all_of(seen.paints.begin(), seen.paints.end(), [&](int p) { return p == fill; });
+        ++index;
+    }
+    Explained(checks, as_expected && index == expected.size(),
+              "ProgressChange 10/100, 20/100 and 100/100 keep the control's progress window up at "
+              "their percentage, and -1/100 after DocumentComplete leaves it hidden",
+              shown);
+    bool completed = false;
+    for (const SeenEvent& seen : played) {
+        if (seen.event.id == DISPID_DOCUMENTCOMPLETE && seen.event.top) {
+            completed = !seen.progress_visible;
+        }
+    }
+    checks.That(completed, "DocumentComplete of the control's page hides its progress window");
+    checks.That(key_handled, "zq://key/13 is cancelled and hands 13 to the host inside the event");
+    Explained(checks, Starting(record, "Navigate ").empty() && Starting(record, "Stop").empty(),
+              "neither the link nor the command makes the control navigate or stop its engine",
+              record);
+    checks.That(!watchdog.Fired() && IsWindowEnabled(main_window) &&
+                    GetActiveWindow() == main_window && engines.Count() == engines_before,
+                "the popup still closes: the host's window is enabled and active again and the "
+                "popup's engine is let go");
+    control.Plugin().ClosePlugin();
+}
+
 }  // namespace
 
 void CheckReentrancy(Checks& checks, Engines& engines, HWND main_window) {
@@ -155,6 +295,7 @@ void CheckReentrancy(Checks& checks, Engines& engines, HWND main_window) {
     for (const Case& c : cases) {
         CheckCase(checks, engines, main_window, c);
     }
+    CheckDuringPopup(checks, engines, main_window);
 }
 
 }  // namespace kvt::wintest

@@ -12,7 +12,6 @@
 #include <olectl.h>
 
 #include <string>
-#include <string_view>
 
 #include "browser/browser_site_win.h"
 #include "checks_win.h"
@@ -25,6 +24,7 @@
 #include "kvnewtavrixproj.h"
 #include "table_store_win.h"
 #include "test_host_win.h"
+#include "window_probes_win.h"
 
 // MinGW's objsafe.h declares the interface without its identifier for __uuidof.
 __CRT_UUID_DECL(IObjectSafety, 0xcb5bdc81, 0x93c1, 0x11cf, 0x8f, 0x20, 0x00, 0x80, 0x5f, 0x2c, 0xd0,
@@ -130,35 +130,6 @@ void CheckControlInterfaces(Checks& checks, const ComPtr<IUnknown>& control) {
 // Refuses, on this thread, the creation of windows of one class: a computer-based-training
 // hook that answers HCBT_CREATEWND with nonzero makes CreateWindowEx fail, as it does when
 // the system is out of window resources.
-class RefusedWindowClass {
-  public:
-    explicit RefusedWindowClass(const wchar_t* name)
-        : hook_(SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId())) {
-        refused_ = name;
-    }
-    RefusedWindowClass(const RefusedWindowClass&) = delete;
-    RefusedWindowClass& operator=(const RefusedWindowClass&) = delete;
-    ~RefusedWindowClass() {
-        UnhookWindowsHookEx(hook_);
-        refused_ = nullptr;
-    }
-
-  private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wparam, LPARAM lparam) {
-        if (code == HCBT_CREATEWND && refused_ != nullptr) {
-            wchar_t name[64] = {};
-            GetClassNameW(reinterpret_cast<HWND>(wparam), name, 64);
-            if (std::wstring_view(name) == refused_) {
-                return 1;
-            }
-        }
-        return CallNextHookEx(nullptr, code, wparam, lparam);
-    }
-
-    static inline const wchar_t* refused_ = nullptr;
-    HHOOK hook_;
-};
-
 // Code that throws inside a COM method ends at the barrier: the method answers an error
 // with its description, and the host and the control go on.
 void CheckBarrier(Checks& checks, HWND container) {

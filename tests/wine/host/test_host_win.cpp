@@ -9,26 +9,9 @@ using com::ComPtr;
 
 namespace {
 
-using DllCanUnloadNowFunction = HRESULT(STDAPICALLTYPE*)();
 using DllGetClassObjectFunction = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 
 }  // namespace
-
-// The DLL that implements `object`: the module holding its QueryInterface.
-HMODULE ModuleOf(IUnknown* object) {
-    void** vtable = *reinterpret_cast<void***>(object);
-    HMODULE module = nullptr;
-    GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(vtable[0]), &module);
-    return module;
-}
-
-HRESULT CanUnloadNow(HMODULE dll) {
-    const auto function = reinterpret_cast<DllCanUnloadNowFunction>(
-        reinterpret_cast<void*>(GetProcAddress(dll, "DllCanUnloadNow")));
-    return function != nullptr ? function() : E_NOTIMPL;
-}
 
 HRESULT ClassObject(HMODULE dll, REFCLSID class_id, REFIID iid, void** out) {
     const auto function = reinterpret_cast<DllGetClassObjectFunction>(

@@ -12,15 +12,14 @@
 #include "dravon.h"
 #include "host_objects_win.h"
 #include "table_store_win.h"
+#include "window_probes_win.h"
 
 namespace kvt::wintest {
 
 inline constexpr wchar_t kProgId[] = L"KvNewTavrixProj.KvNewTavrix";
 
-// The DLL that implements `object`: the module holding its QueryInterface.
-HMODULE ModuleOf(IUnknown* object);
-// The DLL's own exports, called directly.
-HRESULT CanUnloadNow(HMODULE dll);
+// The DLL's DllGetClassObject, called directly (ModuleOf and CanUnloadNow are in
+// window_probes_win.h).
 HRESULT ClassObject(HMODULE dll, REFCLSID class_id, REFIID iid, void** out);
 
 // The thread's error information, as UTF-8.
