@@ -8,12 +8,17 @@
 
 namespace kvt::control {
 
+// The walk fills lists of its own, which replace the control's only once it is complete: a
+// host call that fails part-way leaves the previous lists and the current sector as they
+// were, so no request ever carries part of the tree or IDs without their names.
 void TKvNewTavrix::BuildSectorLists() {
     StringList& ids = Ids();
     StringList& names = Names();
-    ids.Clear();
-    names.Clear();
-    WalkRanges(Ranges().Root(), ids, names);
+    StringList walked_ids;
+    StringList walked_names;
+    WalkRanges(Ranges().Root(), walked_ids, walked_names);
+    ids = std::move(walked_ids);
+    names = std::move(walked_names);
     SelectStoredPosition(ids);
 }
 

@@ -109,6 +109,41 @@ TEST(Lifecycle, ATreeWithoutSectorsWaitsForARangeChangeThatBringsSome) {
     EXPECT_EQ(h.browser->navigations[0].PostBody().rfind("SelID=0&", 0), 0u);
 }
 
+// A range change whose walk a failing host call stops reports the failure and keeps the
+// previous lists whole: no later request carries part of a tree, or IDs without names.
+TEST(Lifecycle, ARangeChangeWhoseWalkFailsKeepsThePreviousListsWhole) {
+    const auto edited = [] {
+        return FakeRangeItem::Group("root", {FakeRangeItem::Sector("101", "Bank", "0065"),
+                                             FakeRangeItem::Sector("102", "Steel", "1A2B"),
+                                             FakeRangeItem::Sector("103", "Zinc", "3C4D")});
+    };
+    const std::string before = "SelID=1&Range=0X1A2B&SectorList=Bank%3B101%2CSteel%3B102%2C";
+    for (const char* failing : {"Item root 1", "Name Steel", "Name Zinc"}) {
+        SCOPED_TRACE(failing);
+        ControlHarness h;
+        h.Start();
+        h.browser->FireBeforeNavigate("zq://SelectID/102/1");
+        ASSERT_TRUE(h.facade.HidePlugin().Ok());
+        h.ranges->SetRoot(edited());
+        h.host_faults.Fail(failing, static_cast<HResult>(0x800706BEu));
+        const auto fired = h.ranges->Connection()->Fire(201);
+        ASSERT_EQ(fired.size(), 1u);
+        EXPECT_EQ(fired[0].code, static_cast<HResult>(0x800706BEu));
+        h.host_faults.Heal();
+
+        EXPECT_EQ(h.control->SectorIDs()->Count(), 2);
+        EXPECT_EQ(h.control->SectorNames()->Count(), 2);
+        EXPECT_EQ(h.control->CurSectorID(), "102");
+        ASSERT_TRUE(h.facade.ShowPlugin().Ok());
+        ASSERT_EQ(h.browser->navigations.size(), 2u);
+        EXPECT_EQ(h.browser->navigations[1].PostBody(), before);
+
+        ASSERT_TRUE(h.ranges->Connection()->Fire(201)[0].Ok());  // the next change goes through
+        EXPECT_EQ(h.browser->navigations.back().PostBody(), before + "Zinc%3B103%2C");
+        ASSERT_TRUE(h.facade.ClosePlugin().Ok());
+    }
+}
+
 TEST(Lifecycle, ShowRequestsOnlyWhenAReloadIsPendingAndNeverWhileHidden) {
     ControlHarness h;
     ASSERT_TRUE(h.Init().Ok());

@@ -132,6 +132,54 @@ std::shared_ptr<FakeRangeItem> FakeRanges::Find(const std::string& id) const {
     return found == by_id_.end() ? nullptr : found->second;
 }
 
+void FakeRecordset::Call(const std::string& operation) const {
+    context_.Call(operation + " " + origin_, operation);
+}
+
+int FakeRecordset::RecordCount() {
+    Call("RecordCount");
+    return inner_->RecordCount();
+}
+
+int FakeRecordset::FieldCount() {
+    Call("FieldCount");
+    return inner_->FieldCount();
+}
+
+Variant FakeRecordset::FieldValue(int position) {
+    context_.Call(Format("FieldValue %d %s", position, origin_.c_str()), "FieldValue");
+    return inner_->FieldValue(position);
+}
+
+Variant FakeRecordset::FieldValue(std::u16string_view name) {
+    context_.Call("FieldValue " + WideToUtf8(name) + " " + origin_, "FieldValue");
+    return inner_->FieldValue(name);
+}
+
+bool FakeRecordset::Eof() {
+    Call("Eof");
+    return inner_->Eof();
+}
+
+void FakeRecordset::MoveFirst() {
+    Call("MoveFirst");
+    inner_->MoveFirst();
+}
+
+void FakeRecordset::MoveNext() {
+    Call("MoveNext");
+    inner_->MoveNext();
+}
+
+std::unique_ptr<host::Recordset> FakeRecordset::OpenTableSchema() {
+    Call("OpenTableSchema");
+    auto tables = inner_->OpenTableSchema();
+    if (!tables) {
+        return nullptr;
+    }
+    return std::make_unique<FakeRecordset>(context_, std::move(tables), "schema");
+}
+
 FakeController::FakeController(HostContext context, std::shared_ptr<hosts::SqliteDatabase> database,
                                std::shared_ptr<host::Ranges> ranges)
     : SqliteController(std::move(database)), context_(context) {
@@ -160,8 +208,13 @@ void FakeController::HandleKey(std::int32_t key) {
 }
 
 std::unique_ptr<host::Recordset> FakeController::OpenSQL(std::u16string_view sql) {
-    context_.Call("OpenSQL " + WideToUtf8(sql), "OpenSQL");
-    return SqliteController::OpenSQL(sql);
+    const std::string statement = WideToUtf8(sql);
+    context_.Call("OpenSQL " + statement, "OpenSQL");
+    auto records = SqliteController::OpenSQL(sql);
+    if (!records) {
+        return nullptr;
+    }
+    return std::make_unique<FakeRecordset>(context_, std::move(records), statement);
 }
 
 std::int32_t FakeController::ExecSQL(std::u16string_view sql) {

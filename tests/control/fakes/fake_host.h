@@ -17,14 +17,13 @@ namespace kvt::fakes {
 
 struct HostContext {
     Journal* journal = nullptr;
-    const Faults* faults = nullptr;
+    Faults* faults = nullptr;
 
-    // Records the call, then fails it when either its operation or its full entry (the
-    // operation on one node) is set to fail.
+    // Records and counts the call, then fails it when its ordinal, its operation or its
+    // full entry (the operation on one node) is set to fail.
     void Call(const std::string& entry, std::string_view operation) const {
         journal->Add(entry);
-        faults->Check(operation);
-        faults->Check(entry);
+        faults->Call(entry, operation);
     }
 };
 
@@ -99,6 +98,31 @@ class FakeRanges : public host::Ranges {
     std::shared_ptr<FakeRangeItem> root_;
     std::map<WideString, std::shared_ptr<FakeRangeItem>> by_id_;
     std::shared_ptr<FakeConnectionPoint> connection_;
+};
+
+// A recordset of the substitute host's database with every call recorded and open to
+// scripted faults; each entry names the statement the recordset came from ("schema" for
+// the table listing).
+class FakeRecordset : public host::Recordset {
+  public:
+    FakeRecordset(HostContext context, std::unique_ptr<host::Recordset> inner, std::string origin)
+        : context_(context), inner_(std::move(inner)), origin_(std::move(origin)) {}
+
+    int RecordCount() override;
+    int FieldCount() override;
+    Variant FieldValue(int position) override;
+    Variant FieldValue(std::u16string_view name) override;
+    bool Eof() override;
+    void MoveFirst() override;
+    void MoveNext() override;
+    std::unique_ptr<host::Recordset> OpenTableSchema() override;
+
+  private:
+    void Call(const std::string& operation) const;
+
+    HostContext context_;
+    std::unique_ptr<host::Recordset> inner_;
+    std::string origin_;
 };
 
 // The substitute host's services with every call recorded and open to scripted faults.

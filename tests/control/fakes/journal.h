@@ -3,6 +3,7 @@
 // order of steps across host, browser, windows and database.
 
 #include <algorithm>
+#include <cstddef>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -38,13 +39,22 @@ class Journal {
     std::vector<std::string> entries_;
 };
 
-// Operations that fail on demand, each with its HRESULT.
+// Operations that fail on demand, each with its HRESULT: by name, or by the ordinal of a
+// counted call (the k-th call made through Call, counting from 1).
 class Faults {
   public:
     void Fail(std::string operation, HResult code = kEFail) {
         failing_.emplace_back(std::move(operation), code);
     }
-    void Heal() { failing_.clear(); }
+    // The `ordinal`-th call through Call fails once with `code`; later calls go through.
+    void FailCall(std::size_t ordinal, HResult code) {
+        failing_ordinal_ = ordinal;
+        ordinal_code_ = code;
+    }
+    void Heal() {
+        failing_.clear();
+        failing_ordinal_ = 0;
+    }
 
     // Raises EOleError as a failed COM call would when `operation` is set to fail.
     void Check(std::string_view operation) const {
@@ -55,8 +65,29 @@ class Faults {
         }
     }
 
+    // Counts one call, then fails it when its ordinal is the one set to fail (the message
+    // is the call's full entry) or when `operation` or `entry` is set to fail by name.
+    void Call(std::string_view entry, std::string_view operation) {
+        ++calls_;
+        if (calls_ == failing_ordinal_) {
+            failed_entry_ = std::string(entry);
+            throw EOleError(ordinal_code_, failed_entry_ + " failed");
+        }
+        Check(operation);
+        Check(entry);
+    }
+
+    // Calls counted so far.
+    std::size_t Calls() const { return calls_; }
+    // The entry of the call that failed by its ordinal; empty until it has.
+    const std::string& FailedEntry() const { return failed_entry_; }
+
   private:
     std::vector<std::pair<std::string, HResult>> failing_;
+    std::size_t failing_ordinal_ = 0;  // 0: none
+    HResult ordinal_code_ = kEFail;
+    std::size_t calls_ = 0;
+    std::string failed_entry_;
 };
 
 }  // namespace kvt::fakes
