@@ -5,13 +5,13 @@
 #include "base/text.h"
 #include "com/bstr_win.h"
 #include "record_format.h"
+#include "test_host_win.h"
 #include "ui/progress_bar.h"
 
 namespace kvt::wintest {
 
 namespace {
 
-constexpr wchar_t kProgId[] = L"KvNewTavrixProj.KvNewTavrix";
 constexpr wchar_t kProgressClass[] = L"KvNewTavrixLoadProgress";
 constexpr wchar_t kWorkClass[] = L"KvtTestPostedWork";
 constexpr wchar_t kWatchProperty[] = L"KvtProgressWatch";
@@ -19,24 +19,6 @@ constexpr UINT kWorkMessage = WM_APP + 7;
 constexpr COLORREF kBarColour = RGB((ui::kBarColourRgb >> 16) & 0xFF,
                                     (ui::kBarColourRgb >> 8) & 0xFF, ui::kBarColourRgb & 0xFF);
 constexpr int kInnerWidth = ui::kBarWidth - 2 * ui::kBarBorderWidth;
-
-// The sector tree: root [group [Big Bank 101], Steel 102].
-com::ComPtr<TestRanges> SectorTree() {
-    auto root = com::MakeComObject<TestRangeItem>(L"0", L"root", L"");
-    auto group = com::MakeComObject<TestRangeItem>(L"10", L"Banks", L"");
-    group->Add(com::MakeComObject<TestRangeItem>(L"101", L"Big Bank", L"0001"));
-    root->Add(group);
-    root->Add(com::MakeComObject<TestRangeItem>(L"102", L"Steel", L"1A2B"));
-    return com::MakeComObject<TestRanges>(root);
-}
-
-std::shared_ptr<TableStore> Database() {
-    auto store = std::make_shared<TableStore>();
-    store->Put(L"netSYSTEM", {{L"IValue"}, {{L"1"}}});
-    store->Put(L"GeneralConfig",
-               {{L"ConfigID", L"ConfigContent"}, {{L"KvTavrix2009", L"{\"LastSeleID\":\"1\"}"}}});
-    return store;
-}
 
 // The bar's filled width on the screen: the run of bar-coloured pixels from the left of
 // its first inner row, which the percentage text never reaches.
