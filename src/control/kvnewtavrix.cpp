@@ -111,7 +111,9 @@ void TKvNewTavrix::InitPlugin(const std::shared_ptr<host::ServiceObject>& servic
 
     settings::TGeneralConfig::SetHost(controller_);
     config_ = std::make_unique<settings::TKvTavrixConfig>();
-    settings::TGeneralConfig::Instance().Load(settings::kKvTavrixConfigID, *config_);
+    selection_made_ = false;
+    settings_read_ =
+        settings::TGeneralConfig::Instance().Load(settings::kKvTavrixConfigID, *config_);
 
     ranges_ = controller_->QueryRanges();
     if (!ranges_) {
@@ -190,6 +192,13 @@ void TKvNewTavrix::ClosePlugin() {
 
 void TKvNewTavrix::SaveSelection() {
     if (selection_saved_ || !config_ || !controller_) {
+        return;
+    }
+    // When start-up could not read the stored record, the record holds the initial values,
+    // not what is stored: saving them would replace a stored selection this session never
+    // saw. Only a selection made in this session is saved then.
+    if (!settings_read_ && !selection_made_) {
+        selection_saved_ = true;
         return;
     }
     // Another control of the process may have closed and detached the shared store, or

@@ -116,6 +116,8 @@ class TKvNewTavrix final : public browser::BrowserEvents,
     std::unique_ptr<StringList> sector_names_;
     bool can_go_forward_ = false;
     bool can_go_back_ = false;
+    bool settings_read_ = false;    // start-up read the stored record (or found none)
+    bool selection_made_ = false;   // a page command chose a sector in this session
     bool closed_ = false;           // closing has begun: late calls and events are no-ops
     bool selection_saved_ = false;  // the close's save went through
     bool close_finished_ = false;   // every step of the close is done

@@ -64,6 +64,7 @@ CallResult TKvNewTavrix::BeforeNavigate2(BeforeNavigate& event) {
             case PageCommand::SelectID:
                 cur_sector_id_ = command.Param1;
                 Config().LastSeleID = command.Param2;
+                selection_made_ = true;
                 RequestContent();
                 break;
             case PageCommand::CallUds:

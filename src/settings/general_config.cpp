@@ -43,8 +43,13 @@ void TGeneralConfig::SetHost(std::shared_ptr<host::Controller> host) {
     }
 }
 
-void TGeneralConfig::Load(std::string_view config_id, TSerialization& object) {
-    object.FromJson(ReadContent(config_id));
+bool TGeneralConfig::Load(std::string_view config_id, TSerialization& object) {
+    const std::optional<AnsiString> content = ReadContent(config_id);
+    if (!content) {
+        return false;
+    }
+    object.FromJson(*content);
+    return true;
 }
 
 void TGeneralConfig::Save(std::string_view config_id, const TSerialization& object) {
@@ -75,22 +80,26 @@ bool TGeneralConfig::TableExists(std::string_view table_name) {
     return false;
 }
 
-// The first column of the first row, or null when there is none or anything fails.
-Variant TGeneralConfig::QueryValue(const AnsiString& statement) noexcept {
-    Variant result = Variant::Null();
+// The first column of the first row, or null when there is none; nullopt when there is no
+// host or anything fails, so the answer is unknown.
+std::optional<Variant> TGeneralConfig::QueryValue(const AnsiString& statement) noexcept {
     try {
         if (!host_) {
-            return result;
+            return std::nullopt;
         }
         const auto records = host_->OpenSQL(AnsiToWide(statement));
-        // A RecordCount of -1 means the cursor cannot tell; that reads as no row.
-        if (records && records->RecordCount() > 0 && records->FieldCount() > 0) {
-            result = records->FieldValue(0);
+        if (!records) {
+            return std::nullopt;
         }
+        // A RecordCount of -1 means the cursor cannot tell; that reads as no row.
+        if (records->RecordCount() > 0 && records->FieldCount() > 0) {
+            return records->FieldValue(0);
+        }
+        return Variant::Null();
     } catch (...) {
         // Reading settings is never fatal: the caller keeps its current values.
+        return std::nullopt;
     }
-    return result;
 }
 
 std::int32_t TGeneralConfig::Execute(const AnsiString& statement) {
@@ -100,17 +109,22 @@ std::int32_t TGeneralConfig::Execute(const AnsiString& statement) {
     return host_->ExecSQL(AnsiToWide(statement));
 }
 
-AnsiString TGeneralConfig::ReadContent(std::string_view config_id) {
-    const Variant content =
+// The stored text, empty when there is no row or the cell holds no text; nullopt when the
+// database could not be asked.
+std::optional<AnsiString> TGeneralConfig::ReadContent(std::string_view config_id) {
+    const std::optional<Variant> content =
         QueryValue(Format("select ConfigContent from GeneralConfig where ConfigID = '%s'",
                           Literal(config_id).c_str()));
-    if (content.IsNull() || content.IsEmpty()) {
-        return {};
+    if (!content) {
+        return std::nullopt;
+    }
+    if (content->IsNull() || content->IsEmpty()) {
+        return AnsiString();
     }
     try {
-        return content.ToAnsi();
+        return content->ToAnsi();
     } catch (const Exception&) {
-        return {};  // a cell that is not text (a blob) holds no settings
+        return AnsiString();  // a cell that is not text (a blob) holds no settings
     }
 }
 

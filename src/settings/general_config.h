@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "base/text.h"
@@ -33,8 +34,10 @@ class TGeneralConfig {
 
     // Fills `object` from the text stored under `config_id`. Reading never reports a
     // database error: without a host, a row or readable content nothing changes. Errors
-    // of FromJson propagate.
-    void Load(std::string_view config_id, TSerialization& object);
+    // of FromJson propagate. Answers false when the stored text could not be read (no
+    // host, or a failing query), so the caller does not know what is stored; true when
+    // the database answered, with a row or without one.
+    bool Load(std::string_view config_id, TSerialization& object);
 
     // Replaces the row of `config_id` with the object's JSON text. Fails without a host
     // and on every failed statement; when the insert fails after the delete, the
@@ -46,9 +49,9 @@ class TGeneralConfig {
 
     void EnsureTable();
     bool TableExists(std::string_view table_name);
-    Variant QueryValue(const AnsiString& statement) noexcept;
+    std::optional<Variant> QueryValue(const AnsiString& statement) noexcept;
     std::int32_t Execute(const AnsiString& statement);
-    AnsiString ReadContent(std::string_view config_id);
+    std::optional<AnsiString> ReadContent(std::string_view config_id);
     void WriteContent(std::string_view config_id, std::string_view text);
 
     std::shared_ptr<host::Controller> host_;

@@ -230,6 +230,29 @@ TEST(Lifecycle, AFailedCloseCanBeRetriedAndFinishesItsSteps) {
     EXPECT_TRUE(h.journal.Entries().empty());
 }
 
+// A start-up that could not read the stored record starts from the initial record; the close
+// then saves only a selection made in this session, and never writes the initial record over
+// a stored one that it did not see.
+TEST(Lifecycle, AStoredSelectionThatCouldNotBeReadIsKeptUnlessANewOneIsMade) {
+    const std::string read =
+        "OpenSQL select ConfigContent from GeneralConfig where ConfigID = 'KvTavrix2009'";
+    for (const bool select : {false, true}) {
+        SCOPED_TRACE(select ? "a selection made" : "no selection made");
+        ControlHarness h;
+        h.StoreLastSeleID("1");
+        h.host_faults.Fail(read, static_cast<HResult>(0x800706BAu));
+        ASSERT_TRUE(h.Init().Ok());
+        h.host_faults.Heal();
+        EXPECT_EQ(h.control->LastSeleID(), "0");
+        ASSERT_TRUE(h.facade.ShowPlugin().Ok());
+        if (select) {
+            h.browser->FireBeforeNavigate("zq://SelectID/101/0");
+        }
+        ASSERT_TRUE(h.facade.ClosePlugin().Ok());
+        EXPECT_EQ(h.StoredLastSeleID(), select ? "0" : "1");
+    }
+}
+
 // The close saves at once while the store holds this control's host; a store that another
 // control's close has detached takes this control's host again, with its table check.
 TEST(Lifecycle, CloseChecksTheTableOnlyWhenTheStoreLostThisHost) {

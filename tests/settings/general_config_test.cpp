@@ -154,6 +154,24 @@ TEST_F(GeneralConfigTest, ReadingNeverReportsDatabaseErrors) {
     EXPECT_EQ(Loaded(kKvTavrixConfigID).LastSeleID, "unchanged");
 }
 
+// Load tells a database that answered (with or without a row) from one that could not be
+// asked, so that a caller never takes the record it kept for what is stored.
+TEST_F(GeneralConfigTest, LoadAnswersWhetherTheStoredTextCouldBeRead) {
+    TKvTavrixConfig config;
+    EXPECT_FALSE(TGeneralConfig::Instance().Load(kKvTavrixConfigID, config)) << "no host";
+    AttachHost();
+    EXPECT_TRUE(TGeneralConfig::Instance().Load(kKvTavrixConfigID, config)) << "no row";
+    SaveSelection(kKvTavrixConfigID, "5");
+    EXPECT_TRUE(TGeneralConfig::Instance().Load(kKvTavrixConfigID, config)) << "a row";
+    EXPECT_EQ(config.LastSeleID, "5");
+    StoreRaw(u"NULL");
+    database_->ExecSQL(u"delete from GeneralConfig where ConfigContent is not null");
+    EXPECT_TRUE(TGeneralConfig::Instance().Load(kKvTavrixConfigID, config)) << "a NULL cell";
+    database_->ExecSQL(u"drop table GeneralConfig");
+    EXPECT_FALSE(TGeneralConfig::Instance().Load(kKvTavrixConfigID, config)) << "a failed query";
+    EXPECT_EQ(config.LastSeleID, "5");
+}
+
 TEST_F(GeneralConfigTest, WithoutHostReadingChangesNothingAndWritingFails) {
     TGeneralConfig::SetHost(nullptr);
     EXPECT_EQ(Loaded(kKvTavrixConfigID).LastSeleID, "unchanged");
