@@ -10,14 +10,14 @@ std::vector<ProgressStep> StepsFrom(const ProgressStep* steps, unsigned count) {
 
 }  // namespace
 
-Page PageFrom(const PageSpec& spec) {
+Page PageFrom(const PageScript& script) {
     Page page;
-    page.title = spec.title == nullptr ? std::nullopt : std::optional<std::wstring>(spec.title);
-    page.frames = spec.frames;
-    page.progress_before = StepsFrom(spec.progress_before, spec.progress_before_count);
-    page.progress_after = StepsFrom(spec.progress_after, spec.progress_after_count);
-    page.progress_final = StepsFrom(spec.progress_final, spec.progress_final_count);
-    page.wait_until_shown = spec.wait_until_shown;
+    page.title = script.title == nullptr ? std::nullopt : std::optional<std::wstring>(script.title);
+    page.frames = script.frames;
+    page.progress_before = StepsFrom(script.progress_before, script.progress_before_count);
+    page.progress_after = StepsFrom(script.progress_after, script.progress_after_count);
+    page.progress_final = StepsFrom(script.progress_final, script.progress_final_count);
+    page.wait_until_shown = script.wait_until_shown;
     return page;
 }
 

@@ -12,7 +12,7 @@
 
 namespace kvt::engine {
 
-// The engine's copy of a PageSpec.
+// The engine's copy of a PageScript.
 struct Page {
     std::optional<std::wstring> title = std::wstring();  // nullopt: not an HTML document
     unsigned frames = 0;
@@ -22,7 +22,7 @@ struct Page {
     bool wait_until_shown = false;
 };
 
-Page PageFrom(const PageSpec& spec);
+Page PageFrom(const PageScript& script);
 
 enum class StepKind {
     BeforeNavigate,

@@ -107,7 +107,7 @@ LRESULT CALLBACK ScriptedBrowser::TaskWindowProc(HWND window, UINT message, WPAR
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
-HRESULT ScriptedBrowser::QueuePage(const PageSpec* page) {
+HRESULT ScriptedBrowser::QueuePage(const PageScript* page) {
     if (page == nullptr) {
         return E_POINTER;
     }
@@ -124,7 +124,7 @@ HRESULT ScriptedBrowser::ClickLink(const wchar_t* url) {
     return S_OK;
 }
 
-HRESULT ScriptedBrowser::OpenWindow(const wchar_t* url, const PageSpec* page) {
+HRESULT ScriptedBrowser::OpenWindow(const wchar_t* url, const PageScript* page) {
     if (url == nullptr) {
         return E_POINTER;
     }

@@ -45,9 +45,9 @@ class ScriptedBrowser final
     static com::ComPtr<ScriptedBrowser> CreateTop();
 
     // IScriptedEngine
-    HRESULT STDMETHODCALLTYPE QueuePage(const PageSpec* page) override;
+    HRESULT STDMETHODCALLTYPE QueuePage(const PageScript* page) override;
     HRESULT STDMETHODCALLTYPE ClickLink(const wchar_t* url) override;
-    HRESULT STDMETHODCALLTYPE OpenWindow(const wchar_t* url, const PageSpec* page) override;
+    HRESULT STDMETHODCALLTYPE OpenWindow(const wchar_t* url, const PageScript* page) override;
     HRESULT STDMETHODCALLTYPE Idle() override;
     HRESULT STDMETHODCALLTYPE RecordLine(ULONG index, BSTR* line) override;
     ULONG STDMETHODCALLTYPE Serial() override { return serial_; }

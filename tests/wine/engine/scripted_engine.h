@@ -42,7 +42,7 @@ struct ProgressStep {
 
 // What a page plays when it loads. The engine copies it; the pointers need to live only
 // for the call that hands it over.
-struct PageSpec {
+struct PageScript {
     // The document's title (may be empty); null makes the document one that is not HTML
     // (it answers no IHTMLDocument2 and fires no TitleChange).
     const wchar_t* title = L"";
@@ -83,11 +83,11 @@ struct IScriptedEngine : public IUnknown {
     // The next load plays `page`; a load with nothing queued plays an untitled page without
     // frames, with ProgressChange(0, 0) before NavigateComplete2, (100, 100) after it and
     // (-1, 100) after DocumentComplete.
-    virtual HRESULT STDMETHODCALLTYPE QueuePage(const PageSpec* page) = 0;
+    virtual HRESULT STDMETHODCALLTYPE QueuePage(const PageScript* page) = 0;
     // A link click in the page: a navigation that the page starts, with no Navigate call.
     virtual HRESULT STDMETHODCALLTYPE ClickLink(const wchar_t* url) = 0;
     // The page asks for a new window showing `url`, which then plays `page`.
-    virtual HRESULT STDMETHODCALLTYPE OpenWindow(const wchar_t* url, const PageSpec* page) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OpenWindow(const wchar_t* url, const PageScript* page) = 0;
     // S_OK when nothing is left to play, S_FALSE while events are queued or a load waits.
     virtual HRESULT STDMETHODCALLTYPE Idle() = 0;
     // Its record, oldest first: every call it received, what it asked its site and every

@@ -131,10 +131,10 @@ void CheckKeyboard(Checks& checks, Engines& engines, HWND main_window) {
     TestPage popup_page;
     popup_page.title = L"行情";
     popup_page.wait_until_shown = true;
-    const engine::PageSpec spec = popup_page.Spec();
+    const engine::PageScript script = popup_page.Script();
     {
         const PopupWatchdog watchdog;
-        engine.OpenWindow(L"http://127.0.0.1:8080/popup.aspx", &spec);
+        engine.OpenWindow(L"http://127.0.0.1:8080/popup.aspx", &script);
         WaitUntil([&] { return offered_read && PopupWindows().empty() && engine.Idle() == S_OK; });
     }
     std::vector<std::string> expected;

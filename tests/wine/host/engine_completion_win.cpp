@@ -115,8 +115,8 @@ void CheckFrames(Checks& checks, Engines& engines, EmbeddedControl& control,
     page.frames = 2;
     EventLog log(engines, &progress);
     IScriptedEngine& engine = control.Engine();
-    const engine::PageSpec spec = page.Spec();
-    engine.QueuePage(&spec);
+    const engine::PageScript script = page.Script();
+    engine.QueuePage(&script);
     engine.ClickLink(L"http://127.0.0.1:8080/quotes.aspx");
     checks.That(WaitIdle(engine), "the page with two frames plays to its end");
     const std::vector<SeenEvent> completions = log.Of(DISPID_DOCUMENTCOMPLETE);
@@ -162,8 +162,8 @@ void CheckCompletion(Checks& checks, Engines& engines, HWND main_window) {
     {
         EventLog log(engines, &progress);
         const TestPage page = ContentPage();
-        const engine::PageSpec spec = page.Spec();
-        engine.QueuePage(&spec);
+        const engine::PageScript script = page.Script();
+        engine.QueuePage(&script);
         CheckRequest(checks, control);
         checks.That(WaitIdle(engine), "the page plays to its end");
         progress_window = progress.Window();

@@ -52,7 +52,7 @@ void CheckRefusedPopup(Checks& checks, Engines& engines, HWND main_window, Embed
     TestPage page;
     page.title = L"行情";
     page.wait_until_shown = true;
-    const engine::PageSpec spec = page.Spec();
+    const engine::PageScript script = page.Script();
     EventLog log(engines, nullptr);
     Refusal seen;
     ULONG asking_popup = 0;
@@ -64,7 +64,7 @@ void CheckRefusedPopup(Checks& checks, Engines& engines, HWND main_window, Embed
         const std::size_t events_start = log.Events().size();
         {
             const RefusedWindowClass refused(kPopupClass);
-            opener.OpenWindow(kRefusedUrl, &spec);
+            opener.OpenWindow(kRefusedUrl, &script);
             WaitIdle(opener);
         }
         for (std::size_t index = events_start; index < log.Events().size(); ++index) {
@@ -77,7 +77,7 @@ void CheckRefusedPopup(Checks& checks, Engines& engines, HWND main_window, Embed
         seen.outcome = Starting(RecordOf(opener, start), "NewWindow2 ");
         seen.no_engine = engines.Count() == engines_before;
         seen.no_window = SortedThreadWindows() == windows_before;
-        opener.OpenWindow(kAllowedUrl, &spec);
+        opener.OpenWindow(kAllowedUrl, &script);
         WaitUntil([&] {
             return seen.reopened && opener.Idle() == S_OK && engines.Count() == engines_before;
         });
@@ -104,7 +104,7 @@ void CheckRefusedPopup(Checks& checks, Engines& engines, HWND main_window, Embed
     });
     const PopupWatchdog watchdog;
     if (c.from_popup) {
-        page_engine.OpenWindow(kPopupUrl, &spec);
+        page_engine.OpenWindow(kPopupUrl, &script);
         WaitUntil([&] {
             return seen.done && PopupWindows().empty() && engines.Count() == engines_at_start;
         });

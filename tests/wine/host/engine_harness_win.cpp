@@ -450,18 +450,18 @@ void CALLBACK PopupWatchdog::Fire(HWND, UINT, UINT_PTR timer, DWORD) {
     }
 }
 
-engine::PageSpec TestPage::Spec() const {
-    engine::PageSpec spec;
-    spec.title = html ? title.c_str() : nullptr;
-    spec.frames = frames;
-    spec.progress_before = before.data();
-    spec.progress_before_count = static_cast<unsigned>(before.size());
-    spec.progress_after = after.data();
-    spec.progress_after_count = static_cast<unsigned>(after.size());
-    spec.progress_final = after_complete.data();
-    spec.progress_final_count = static_cast<unsigned>(after_complete.size());
-    spec.wait_until_shown = wait_until_shown;
-    return spec;
+engine::PageScript TestPage::Script() const {
+    engine::PageScript script;
+    script.title = html ? title.c_str() : nullptr;
+    script.frames = frames;
+    script.progress_before = before.data();
+    script.progress_before_count = static_cast<unsigned>(before.size());
+    script.progress_after = after.data();
+    script.progress_after_count = static_cast<unsigned>(after.size());
+    script.progress_final = after_complete.data();
+    script.progress_final_count = static_cast<unsigned>(after_complete.size());
+    script.wait_until_shown = wait_until_shown;
+    return script;
 }
 
 }  // namespace kvt::wintest

@@ -286,7 +286,7 @@ class PopupWatchdog {
     UINT_PTR timer_;
 };
 
-// A page whose steps live in the object: hand `Spec()` to the engine.
+// A page whose steps live in the object: hand `Script()` to the engine.
 struct TestPage {
     std::wstring title;
     bool html = true;
@@ -296,7 +296,7 @@ struct TestPage {
     std::vector<engine::ProgressStep> after_complete{{-1, 100}};
     bool wait_until_shown = false;
 
-    engine::PageSpec Spec() const;
+    engine::PageScript Script() const;
 };
 
 }  // namespace kvt::wintest

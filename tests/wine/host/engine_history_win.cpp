@@ -60,15 +60,15 @@ void CheckHistory(Checks& checks, Engines& engines, HWND main_window) {
     first.title = L"行情 资讯";
     TestPage second;
     second.title = L"";
-    const engine::PageSpec first_spec = first.Spec();
-    const engine::PageSpec second_spec = second.Spec();
-    engine.QueuePage(&first_spec);
+    const engine::PageScript first_script = first.Script();
+    const engine::PageScript second_script = second.Script();
+    engine.QueuePage(&first_script);
     control.Plugin().ShowPlugin();
     WaitIdle(engine);
     checks.Equal(CommandStates(log), "", "one page: the engine reports no history");
     checks.Equal(control.Exec(L"GOTOBACK"), "", "GOTOBACK after one page answers empty");
 
-    engine.QueuePage(&second_spec);
+    engine.QueuePage(&second_script);
     engine.ClickLink(kSecondPage);
     WaitIdle(engine);
     checks.Equal(CommandStates(log), "2:1", "a second page: back is enabled");

@@ -117,10 +117,10 @@ void CheckCase(Checks& checks, Engines& engines, HWND main_window, EmbeddedContr
     page.html = c.title != nullptr;
     page.frames = c.frames;
     page.wait_until_shown = true;
-    const engine::PageSpec spec = page.Spec();
+    const engine::PageScript script = page.Script();
     const OwnerAtDestroy owner_at_destroy;
     const PopupWatchdog watchdog;
-    opener.OpenWindow(kPopupUrl, &spec);
+    opener.OpenWindow(kPopupUrl, &script);
     WaitUntil([&] {
         return opener.Idle() == S_OK && seen.popup != nullptr && !IsWindow(seen.popup) &&
                engines.Count() == engines_before;
@@ -186,7 +186,7 @@ void CheckNestedPopup(Checks& checks, Engines& engines, HWND main_window,
     TestPage page;
     page.title = L"行情";
     page.wait_until_shown = true;
-    const engine::PageSpec spec = page.Spec();
+    const engine::PageScript script = page.Script();
     HWND first = nullptr;
     HWND second = nullptr;
     ULONG first_engine = 0;
@@ -204,7 +204,7 @@ void CheckNestedPopup(Checks& checks, Engines& engines, HWND main_window,
         if (first == nullptr) {
             first = Popup();
             first_engine = engine.Serial();
-            engine.OpenWindow(L"http://127.0.0.1:8080/second.aspx", &spec);
+            engine.OpenWindow(L"http://127.0.0.1:8080/second.aspx", &script);
             return;
         }
         if (engine.Serial() != first_engine && second == nullptr) {
@@ -234,7 +234,7 @@ void CheckNestedPopup(Checks& checks, Engines& engines, HWND main_window,
     });
     const OwnerAtDestroy owner_at_destroy;
     const PopupWatchdog watchdog;
-    opener.OpenWindow(kPopupUrl, &spec);
+    opener.OpenWindow(kPopupUrl, &script);
     WaitUntil(
         [&] { return first != nullptr && !IsWindow(first) && engines.Count() == engines_before; });
     checks.That(second != nullptr && second != first && engines_at_second == engines_before + 2,
@@ -293,9 +293,9 @@ void CheckPopupOutlivesControl(Checks& checks, Engines& engines, HWND main_windo
         TestPage page;
         page.title = L"行情";
         page.wait_until_shown = true;
-        const engine::PageSpec spec = page.Spec();
+        const engine::PageScript script = page.Script();
         const PopupWatchdog watchdog;
-        opener->OpenWindow(kPopupUrl, &spec);
+        opener->OpenWindow(kPopupUrl, &script);
         WaitUntil([&] {
             return without_control != E_PENDING && PopupWindows().empty() &&
                    engines.Count() == engines_before;

@@ -82,8 +82,8 @@ void CheckCase(Checks& checks, Engines& engines, HWND main_window, const Case& c
     TestPage page;
     page.title = L"行情 资讯";
     page.before = {{10, 100}, {20, 100}};
-    const engine::PageSpec spec = page.Spec();
-    engine->QueuePage(&spec);
+    const engine::PageScript script = page.Script();
+    engine->QueuePage(&script);
     const std::size_t start = RecordSize(*engine);
     control.Plugin().ShowPlugin();
     WaitUntil([&] { return outcome.ran && engine->Idle() == S_OK; });
@@ -177,7 +177,7 @@ void CheckDuringPopup(Checks& checks, Engines& engines, HWND main_window) {
     TestPage news;
     news.title = L"资讯";
     news.before = {{10, 100}, {20, 100}};
-    const engine::PageSpec news_spec = news.Spec();
+    const engine::PageScript news_script = news.Script();
     HWND popup = nullptr;
     std::size_t start = 0;
     std::size_t first_event = 0;  // the control's first event inside the popup's loop
@@ -194,7 +194,7 @@ void CheckDuringPopup(Checks& checks, Engines& engines, HWND main_window) {
                 popup = TopWindowOf(seen);
                 start = RecordSize(engine);
                 first_event = log.Events().size();
-                engine.QueuePage(&news_spec);
+                engine.QueuePage(&news_script);
                 engine.ClickLink(kNews);
             }
             return;
@@ -218,9 +218,9 @@ void CheckDuringPopup(Checks& checks, Engines& engines, HWND main_window) {
     TestPage popup_page;
     popup_page.title = L"行情";
     popup_page.wait_until_shown = true;
-    const engine::PageSpec popup_spec = popup_page.Spec();
+    const engine::PageScript popup_script = popup_page.Script();
     const PopupWatchdog watchdog;
-    engine.OpenWindow(L"http://127.0.0.1:8080/popup.aspx", &popup_spec);
+    engine.OpenWindow(L"http://127.0.0.1:8080/popup.aspx", &popup_script);
     WaitUntil([&] {
         return popup != nullptr && !IsWindow(popup) && engine.Idle() == S_OK &&
                engines.Count() == engines_before;
