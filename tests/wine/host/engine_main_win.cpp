@@ -10,27 +10,16 @@
 #include "checks_win.h"
 #include "engine_harness_win.h"
 #include "engine_sections_win.h"
+#include "test_host_win.h"
 
 namespace kvt::wintest {
 
 namespace {
 
-HWND MainWindow() {
-    WNDCLASSW window_class{};
-    window_class.lpfnWndProc = DefWindowProcW;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.lpszClassName = L"KvNewTavrixEngineTestHost";
-    RegisterClassW(&window_class);
-    HWND window = CreateWindowExW(0, window_class.lpszClassName, L"engine test host",
-                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 800, 500, nullptr,
-                                  nullptr, window_class.hInstance, nullptr);
-    ShowWindow(window, SW_SHOW);
-    return window;
-}
-
 int Run() {
     Checks checks;
-    HWND main_window = MainWindow();
+    const com::UniqueHwnd main_window_owner = MainWindow();
+    const HWND main_window = main_window_owner.Get();
     {
         Engines engines;
         checks.Section("engine: stand-in");
@@ -47,7 +36,6 @@ int Run() {
         CheckPopups(checks, engines, main_window);
         CheckFaults(checks, engines, main_window);
     }
-    DestroyWindow(main_window);
     std::printf("%d check(s) failed\n", checks.Failures());
     return checks.Failures();
 }
@@ -57,11 +45,5 @@ int Run() {
 }  // namespace kvt::wintest
 
 int main() {
-    if (FAILED(OleInitialize(nullptr))) {
-        std::printf("FAIL: OleInitialize\n");
-        return 1;
-    }
-    const int failures = kvt::wintest::Run();
-    OleUninitialize();
-    return failures == 0 ? 0 : 1;
+    return kvt::wintest::RunWithOle([] { return kvt::wintest::Run() == 0 ? 0 : 1; });
 }

@@ -399,11 +399,5 @@ int Run() {
 }  // namespace kvt::wintest
 
 int main() {
-    if (FAILED(OleInitialize(nullptr))) {
-        std::printf("FAIL: OleInitialize\n");
-        return 1;
-    }
-    const int failures = kvt::wintest::Run();
-    OleUninitialize();
-    return failures == 0 ? 0 : 1;
+    return kvt::wintest::RunWithOle([] { return kvt::wintest::Run() == 0 ? 0 : 1; });
 }

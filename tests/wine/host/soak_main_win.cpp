@@ -179,11 +179,5 @@ int main(int argc, char** argv) {
         std::printf("usage: wintest_soak [CYCLES above %d]\n", kvt::wintest::kWarmUpCycles);
         return 2;
     }
-    if (FAILED(OleInitialize(nullptr))) {
-        std::printf("FAIL: OleInitialize\n");
-        return 1;
-    }
-    const int result = kvt::wintest::Run(cycles);
-    OleUninitialize();
-    return result;
+    return kvt::wintest::RunWithOle([cycles] { return kvt::wintest::Run(cycles); });
 }

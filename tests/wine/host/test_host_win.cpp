@@ -1,6 +1,10 @@
 // The pieces of a host terminal that every Windows test program plays.
 #include "test_host_win.h"
 
+#include <ole2.h>
+
+#include <cstdio>
+
 #include "com/bstr_win.h"
 
 namespace kvt::wintest {
@@ -89,6 +93,16 @@ ComPtr<IUnknown> CreateControl(HRESULT* result) {
 
 ComPtr<IDvPlugin> Plugin(const ComPtr<IUnknown>& control) {
     return control.As<IDvPlugin>();
+}
+
+int RunWithOle(const std::function<int()>& run) {
+    if (FAILED(OleInitialize(nullptr))) {
+        std::printf("FAIL: OleInitialize\n");
+        return 1;
+    }
+    const int result = run();
+    OleUninitialize();
+    return result;
 }
 
 }  // namespace kvt::wintest

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -47,5 +48,9 @@ Host MakeHost(HWND main_window, unsigned short port, const std::wstring& validat
 // The control created by its ProgID; `result` (optional) gets the HRESULT.
 com::ComPtr<IUnknown> CreateControl(HRESULT* result = nullptr);
 com::ComPtr<IDvPlugin> Plugin(const com::ComPtr<IUnknown>& control);
+
+// A test program's body between OleInitialize and OleUninitialize: its exit code, or 1 when
+// OLE does not start.
+int RunWithOle(const std::function<int()>& run);
 
 }  // namespace kvt::wintest
