@@ -68,13 +68,10 @@ void CheckAmbient(Checks& checks, Engines& engines, HWND main_window) {
 void CheckKeyboard(Checks& checks, Engines& engines, HWND main_window) {
     checks.Section("engine: keyboard");
     EmbeddedControl control(engines, main_window, kEmbedArea);
-    if (!checks.That(control.Ready(), "a control with its engine")) {
+    if (!StartedWithFirstPage(checks, control)) {
         return;
     }
-    control.Start(kLayoutArea);
     IScriptedEngine& engine = control.Engine();
-    control.Plugin().ShowPlugin();
-    WaitIdle(engine);
     HWND page = engine.InPlaceWindow();
     checks.That(page != nullptr && GetFocus() == page, "the loaded page has the keyboard focus");
 

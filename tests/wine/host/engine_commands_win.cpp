@@ -32,13 +32,10 @@ std::string Request(const std::string& body) {
 void CheckCommands(Checks& checks, Engines& engines, HWND main_window) {
     checks.Section("engine: page commands");
     EmbeddedControl control(engines, main_window, kEmbedArea);
-    if (!checks.That(control.Ready(), "a control with its engine")) {
+    if (!StartedWithFirstPage(checks, control)) {
         return;
     }
-    control.Start(kLayoutArea);
     IScriptedEngine& engine = control.Engine();
-    control.Plugin().ShowPlugin();
-    WaitIdle(engine);
 
     const std::string refresh =
         Request("SelID=1&Range=0X1A2B&SectorList=Big+Bank%3B101%2CSteel%3B102%2C");

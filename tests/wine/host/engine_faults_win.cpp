@@ -190,12 +190,9 @@ void CheckFailingCall(Checks& checks, Engines& engines, EmbeddedControl& control
 void CheckFaults(Checks& checks, Engines& engines, HWND main_window) {
     checks.Section("engine: faults");
     EmbeddedControl control(engines, main_window, kEmbedArea);
-    if (!checks.That(control.Ready(), "a control with its engine")) {
+    if (!StartedWithFirstPage(checks, control)) {
         return;
     }
-    control.Start(kLayoutArea);
-    control.Plugin().ShowPlugin();
-    WaitIdle(control.Engine());
 
     const RefusalCase refusals[] = {
         {"the control's page asks for a new window that cannot be made", false},

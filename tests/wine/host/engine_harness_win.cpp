@@ -4,6 +4,7 @@
 
 #include "base/text.h"
 #include "com/bstr_win.h"
+#include "engine_sections_win.h"
 #include "record_format.h"
 #include "test_host_win.h"
 #include "ui/progress_bar.h"
@@ -308,6 +309,16 @@ EmbeddedControl::EmbeddedControl(Engines& engines, HWND container, const RECT& a
     object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(site_.Get()), 0,
                    container, &area);
     control_.As<IOleInPlaceObject>()->GetWindow(&window_);
+}
+
+bool StartedWithFirstPage(Checks& checks, EmbeddedControl& control) {
+    if (!checks.That(control.Ready(), "a control with its engine")) {
+        return false;
+    }
+    control.Start(kLayoutArea);
+    control.Plugin().ShowPlugin();
+    WaitIdle(control.Engine());
+    return true;
 }
 
 HRESULT EmbeddedControl::UIActivate(const RECT& area) {

@@ -204,6 +204,11 @@ class EmbeddedControl {
     TestHost host_;
 };
 
+// The usual start of a section: a control with its engine, started (InitPlugin and the
+// container's layout) and its first page shown and played to the end. False, with a failed
+// check, when the control has no engine.
+bool StartedWithFirstPage(Checks& checks, EmbeddedControl& control);
+
 // What the test saw of one event, right after the event returned to the engine.
 struct SeenEvent {
     ULONG engine = 0;  // the engine's serial

@@ -317,12 +317,9 @@ void CheckPopupOutlivesControl(Checks& checks, Engines& engines, HWND main_windo
 void CheckPopups(Checks& checks, Engines& engines, HWND main_window) {
     checks.Section("engine: popups");
     EmbeddedControl control(engines, main_window, kEmbedArea);
-    if (!checks.That(control.Ready(), "a control with its engine")) {
+    if (!StartedWithFirstPage(checks, control)) {
         return;
     }
-    control.Start(kLayoutArea);
-    control.Plugin().ShowPlugin();
-    WaitIdle(control.Engine());
     const Case cases[] = {
         {L"行情 资讯", 1, L"资讯浏览[行情 资讯]"},
         {L"", 0, L"资讯浏览[]"},

@@ -162,13 +162,10 @@ std::string Numbers(const std::vector<int>& values) {
 void CheckDuringPopup(Checks& checks, Engines& engines, HWND main_window) {
     std::printf("-- the control's page plays while a popup's modal loop runs\n");
     EmbeddedControl control(engines, main_window, kEmbedArea);
-    if (!checks.That(control.Ready(), "a control with its engine")) {
+    if (!StartedWithFirstPage(checks, control)) {
         return;
     }
-    control.Start(kLayoutArea);
     IScriptedEngine& engine = control.Engine();
-    control.Plugin().ShowPlugin();
-    WaitIdle(engine);
     ProgressWatch progress(control.Window());
     EventLog log(engines, &progress);
     const ULONG engines_before = engines.Count();
