@@ -35,10 +35,15 @@ int SelectedIndex(const ContentRequest& request);
 // Text made safe inside HTML elements and quoted attributes.
 std::string EscapeHtml(std::string_view text);
 
-// The personalised page: the sector list with the current sector highlighted, a link
-// zq://SelectID/ID/position per sector, the page commands, a range-reference link, a link
-// that opens a new window, and an iframe.
+// The personalised page for the selected sector: the sector list as tabs, each a link
+// zq://SelectID/ID/position; the sector's index and page commands (including a
+// range-reference link and a link that opens a new window); its member stocks, rises red
+// and falls green as the terminal's market shows them; the index's day as a chart; its
+// headlines, which open in new windows; and the market overview in an iframe.
 std::string RenderContentPage(const ContentRequest& request);
+
+// A headline's link: the news page of that sector's item.
+std::string HeadlineLink(std::string_view sector_id, std::size_t item);
 
 // The page a range-reference link leads to, showing the code the control put in.
 std::string RenderStockPage(std::string_view code);
@@ -46,7 +51,11 @@ std::string RenderStockPage(std::string_view code);
 // The page of the new-window link; it has a further new-window link of its own.
 std::string RenderNewsPage(int depth);
 
-// The iframe's page.
+// A headline's page, with the same further new-window link; the plain news page when the
+// sector has no such item.
+std::string RenderHeadlinePage(std::string_view sector_id, int item);
+
+// The iframe's page: the market overview.
 std::string RenderQuotePage();
 
 }  // namespace kvt::demo

@@ -16,11 +16,20 @@ constexpr const char* kHtml = "text/html; charset=utf-8";
 
 using Page = std::string (*)(const httplib::Request&);
 
-int DepthOf(const httplib::Request& request) {
-    int depth = 1;
-    const std::string text = request.get_param_value("depth");
-    std::from_chars(text.data(), text.data() + text.size(), depth);
-    return depth;
+int NumberParam(const httplib::Request& request, const char* name, int otherwise) {
+    int value = otherwise;
+    const std::string text = request.get_param_value(name);
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+// A headline's link names its sector and item; the plain news link names neither.
+std::string NewsPage(const httplib::Request& request) {
+    if (request.has_param("sector")) {
+        return RenderHeadlinePage(request.get_param_value("sector"),
+                                  NumberParam(request, "item", -1));
+    }
+    return RenderNewsPage(NumberParam(request, "depth", 1));
 }
 
 }  // namespace
@@ -51,8 +60,7 @@ ContentServer::ContentServer() : server_(std::make_unique<httplib::Server>()) {
     serve("/tavrix2009/stock.aspx", false, [](const httplib::Request& request) {
         return RenderStockPage(request.get_param_value("code"));
     });
-    serve("/tavrix2009/news.aspx", false,
-          [](const httplib::Request& request) { return RenderNewsPage(DepthOf(request)); });
+    serve("/tavrix2009/news.aspx", false, NewsPage);
     serve("/tavrix2009/quote.aspx", false,
           [](const httplib::Request&) { return RenderQuotePage(); });
 }

@@ -13,6 +13,7 @@
 
 #include "browser/engine_setup_qt.h"
 #include "hosts/demo/content_page.h"
+#include "hosts/demo/sample_market.h"
 #include "hosts/demo/terminal_window_qt.h"
 #include "qt/wait_qt.h"
 #include "ui/popup_qt.h"
@@ -152,33 +153,45 @@ TEST_F(TerminalTest, EditingTheSectorTreeRequestsThePageAgain) {
     EXPECT_TRUE(WaitForPosts(3));
 }
 
-TEST_F(TerminalTest, NewWindowLinksOpenNestedPopupsWithThePageTitle) {
-    const auto popup_titled = [](const QString& title) -> QDialog* {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* dialog = dynamic_cast<ui::PopupDialog*>(widget);
-            if (dialog != nullptr && dialog->isVisible() && dialog->windowTitle() == title) {
-                return dialog;
-            }
+// The visible popup with that window title, if any.
+QDialog* VisiblePopupTitled(const QString& title) {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialog = dynamic_cast<ui::PopupDialog*>(widget);
+        if (dialog != nullptr && dialog->isVisible() && dialog->windowTitle() == title) {
+            return dialog;
         }
-        return nullptr;
-    };
+    }
+    return nullptr;
+}
+
+TEST_F(TerminalTest, NewWindowLinksOpenNestedPopupsWithThePageTitle) {
     Click("news");
-    ASSERT_TRUE(WaitFor([&] { return popup_titled(QStringLiteral("资讯浏览[要闻1]")); }));
+    ASSERT_TRUE(WaitFor([&] { return VisiblePopupTitled(QStringLiteral("资讯浏览[要闻1]")); }));
     auto* const first =
-        dynamic_cast<ui::PopupDialog*>(popup_titled(QStringLiteral("资讯浏览[要闻1]")));
+        dynamic_cast<ui::PopupDialog*>(VisiblePopupTitled(QStringLiteral("资讯浏览[要闻1]")));
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isModal());
     EXPECT_TRUE(Control().HasPopup());
 
     Click("more", first->View()->page());
-    ASSERT_TRUE(WaitFor([&] { return popup_titled(QStringLiteral("资讯浏览[要闻2]")); }));
-    if (QDialog* const second = popup_titled(QStringLiteral("资讯浏览[要闻2]"))) {
+    ASSERT_TRUE(WaitFor([&] { return VisiblePopupTitled(QStringLiteral("资讯浏览[要闻2]")); }));
+    if (QDialog* const second = VisiblePopupTitled(QStringLiteral("资讯浏览[要闻2]"))) {
         second->close();
     }
-    ASSERT_TRUE(WaitFor([&] { return !popup_titled(QStringLiteral("资讯浏览[要闻2]")); }));
+    ASSERT_TRUE(WaitFor([&] { return !VisiblePopupTitled(QStringLiteral("资讯浏览[要闻2]")); }));
     EXPECT_TRUE(Control().HasPopup()) << "the control still refers to the first popup";
 
     first->close();
+    EXPECT_TRUE(WaitFor([&] { return !Control().HasPopup(); }));
+}
+
+TEST_F(TerminalTest, AHeadlineOpensInAPopupTitledWithIt) {
+    const QString title =
+        QStringLiteral("资讯浏览[%1]")
+            .arg(QString::fromStdString(MakeSampleSector("101").headlines[1].text));
+    Click("headline-1");
+    ASSERT_TRUE(WaitFor([&] { return VisiblePopupTitled(title); }));
+    VisiblePopupTitled(title)->close();
     EXPECT_TRUE(WaitFor([&] { return !Control().HasPopup(); }));
 }
 
