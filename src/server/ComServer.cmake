@@ -74,8 +74,10 @@ add_library(kvnewtavrixproj SHARED
   host_adapters_win.cpp
   range_event_sink_win.cpp)
 set_target_properties(kvnewtavrixproj PROPERTIES OUTPUT_NAME KvNewTavrixProj PREFIX "")
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/resources/version_info.h.in
+  ${KVT_COM_GENERATED}/version_info.h @ONLY)
 set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/resources/kvnewtavrixproj.rc PROPERTIES
-  OBJECT_DEPENDS "${KVT_ARTWORK};${KVT_COM_GENERATED}/kvnewtavrixproj.tlb")
+  OBJECT_DEPENDS "${KVT_ARTWORK};${KVT_COM_GENERATED}/kvnewtavrixproj.tlb;${KVT_COM_GENERATED}/version_info.h")
 target_include_directories(kvnewtavrixproj PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/resources)
 target_link_libraries(kvnewtavrixproj PRIVATE kvt_com kvt_com_interfaces kvt_server_plan kvt_control
   kvt_browser_win kvt_ui_win kvt_warnings

@@ -15,6 +15,7 @@ namespace kvt::server {
 
 inline constexpr std::string_view kClassIdText = KVT_GUID_TEXT(KVT_CLSID_KVNEWTAVRIX);
 inline constexpr std::string_view kLibraryIdText = KVT_GUID_TEXT(KVT_LIBID_KVNEWTAVRIXPROJ);
+inline constexpr std::string_view kInterfaceIdText = KVT_GUID_TEXT(KVT_IID_IKVNEWTAVRIX);
 
 // The programmatic identifier: the type library's name, a dot and the class name. Errors
 // raised at the COM boundary name it as their source.

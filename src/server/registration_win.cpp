@@ -34,14 +34,17 @@ ServerIdentity Identity() {
     return ControlServerIdentity(ControlTypeLibrary::Instance().Facts(), VerbName());
 }
 
-WideString DirectoryOf(const WideString& path) {
+// The DLL's folder with its trailing separator, the form in which Windows Installer writes
+// folders, so that a package writes the same help directory; a DLL in a drive's root gets
+// "C:\", not "C:", which names the drive's current directory.
+WideString FolderOf(const WideString& path) {
     const std::size_t slash = path.find_last_of(u"\\/");
-    return slash == WideString::npos ? WideString() : path.substr(0, slash);
+    return slash == WideString::npos ? WideString() : path.substr(0, slash + 1);
 }
 
 void RegisterTypeLibrary(const WideString& path) {
     std::wstring file = com::ToWindows(path);
-    std::wstring help_directory = com::ToWindows(DirectoryOf(path));
+    std::wstring help_directory = com::ToWindows(FolderOf(path));
     com::Check(RegisterTypeLib(ControlTypeLibrary::Instance().Library().Get(), file.data(),
                                help_directory.data()),
                "RegisterTypeLib");

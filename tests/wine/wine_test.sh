@@ -2,6 +2,7 @@
 # Runs the COM server and its test host under Wine.
 #   wine_test.sh prefix|registration|control|engine|soak BITS PREFIX DLL WINTEST_EXE
 #   wine_test.sh engine BITS PREFIX DLL ENGINE_TEST_EXE ENGINE_DLL
+#   wine_test.sh package BITS PREFIX DLL WINTEST_EXE MSI MAKE_MSI_VERSION
 # prefix:       a fresh Wine prefix of that bitness (no crash dialogs)
 # registration: regsvr32 into a directory with a blank, every registry key checked with
 #               reg query, then unregistering twice, both successful, and the keys gone
@@ -11,6 +12,12 @@
 #               (TreatAs), the engine test host drives the control through it (under Xvfb,
 #               with the Chinese system code page 936 of the host terminal's systems); then
 #               the TreatAs key, the engine and the control are unregistered
+# package:      the Windows Installer package in a fresh prefix PREFIX, against a registration
+#               of the same DLL at the same place with regsvr32 in a second fresh prefix
+#               (PREFIX-regsvr32): every key equal, the test host run on the installed
+#               control, a second installation and one to a bad folder refused without a
+#               change, uninstallation leaving no key and no file, and an upgrade from a
+#               lower version (built with MAKE_MSI_VERSION VERSION OUTPUT) leaving one product
 set -uo pipefail
 
 step=$1
@@ -19,6 +26,8 @@ export WINEPREFIX=$3
 dll=$4
 wintest=$5
 engine_dll=${6:-}
+msi=${6:-}
+make_msi_version=${7:-}
 export WINEDEBUG=-all
 if [ "$bits" = 64 ]; then
   WINE=/usr/lib/wine/wine64
@@ -38,6 +47,7 @@ fi
 
 CLSID='{475C7D5D-F8AE-4683-95C3-1B2A928CF510}'
 LIBID='{CFC942F2-279E-4DCA-A7A7-F05B0410A5D5}'
+IID='{676A2C83-232F-4DB3-BE95-72C70AA35550}'
 PROGID='KvNewTavrixProj.KvNewTavrix'
 INSTALL_DIR='C:\Program Files\Kv Tavrix'
 INSTALLED="$INSTALL_DIR\\KvNewTavrixProj.dll"
@@ -116,15 +126,151 @@ run_on_display() {
   return "${PIPESTATUS[0]}"
 }
 
+# A new prefix at $WINEPREFIX that shows no crash dialogs.
+fresh_prefix() {
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  "$WINE" wineboot --init >/dev/null 2>&1 || return 1
+  wine_quiet reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
+  wineserver -w
+}
+
+# Every key of the control, its ProgID, its type library and its interface in a prefix's
+# machine hive (both registry views), one line per key and per value, sorted, without the
+# hive's time stamps. Read from the hive file, which wineserver -w has written out.
+control_keys() {
+  awk -v pattern="${CLSID}|${LIBID}|${IID}|${PROGID}" '
+    BEGIN { gsub(/[{}.]/, "\\\\&", pattern); pattern = toupper(pattern) }
+    /^\[/ { key = $0; sub(/\] [0-9]+$/, "]", key); keep = toupper(key) ~ pattern; if (keep) print key; next }
+    keep && /^#time=/ { next }
+    keep && NF { print key "\t" $0 }' "$1/system.reg" | LC_ALL=C sort
+}
+
+# msiexec with its arguments; prints the installer's exit code (the whole of it: a Linux exit
+# status keeps only 8 bits) and the seconds it took.
+MSI_CODE=
+MSI_SECONDS=
+run_msiexec() {
+  local start end
+  start=$(date +%s.%N)
+  MSI_CODE=$(wine_quiet cmd /c "msiexec $* & echo exit=%ERRORLEVEL%" | sed -n 's/^exit=//p')
+  end=$(date +%s.%N)
+  wineserver -w
+  MSI_SECONDS=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.1f", b - a }')
+}
+
+# The installed products named KvNewTavrix, as "version" lines, from the uninstall keys.
+installed_products() {
+  awk '
+    function flush() { if (in_product && named) print version }
+    /^\[/ { flush(); in_product = $0 ~ /\\\\Uninstall\\\\\{/; named = 0; version = ""; next }
+    in_product && /^"DisplayName"="KvNewTavrix"$/ { named = 1 }
+    in_product && /^"DisplayVersion"=/ { version = $0; sub(/^"DisplayVersion"="/, "", version); sub(/"$/, "", version) }
+    END { flush() }' "$WINEPREFIX/system.reg"
+}
+
+# The state an installation leaves: the keys, the installed file and the products.
+package_state() {
+  control_keys "$WINEPREFIX"
+  [ -e "$WINEPREFIX/drive_c/Program Files/Kv Tavrix/KvNewTavrixProj.dll" ] && echo "file present"
+  installed_products | sed 's/^/product /'
+}
+
+expect_code() {  # expect_code WANTED WHAT
+  if [ "$MSI_CODE" = "$1" ]; then ok "$2 (exit $MSI_CODE)"; else fail "$2: exit ${MSI_CODE:-none}, wanted $1"; fi
+}
+
+package_test() {
+  local reference="$WINEPREFIX-regsvr32" package_version lower before after reference_keys
+  package_version=$(basename "$msi" | sed -n 's/^KvNewTavrix-\([0-9.]*\)-x[0-9]*\.msi$/\1/p')
+  lower=0.9.0
+  if [ -z "$package_version" ] || [ "$(printf '%s\n%s\n' "$lower" "$package_version" | sort -V | head -n 1)" != "$lower" ] ||
+    [ "$lower" = "$package_version" ]; then
+    lower=0.0.1
+  fi
+  # The reference: regsvr32 of the same DLL at the same place in a prefix of its own.
+  WINEPREFIX=$reference fresh_prefix || { echo "FAIL: wineboot"; return; }
+  if WINEPREFIX=$reference register; then ok "regsvr32 registers (reference prefix)"; else fail "regsvr32 registers (reference prefix)"; fi
+  WINEPREFIX=$reference wineserver -w
+  reference_keys=$(control_keys "$reference")
+
+  fresh_prefix || { echo "FAIL: wineboot"; return; }
+  mkdir -p "$WINEPREFIX/drive_c/kvt-msi"
+  cp "$msi" "$WINEPREFIX/drive_c/kvt-msi/KvNewTavrix.msi"
+  "$make_msi_version" "$lower" "$WINEPREFIX/drive_c/kvt-msi/KvNewTavrix-lower.msi" >/dev/null ||
+    fail "the package builds with version $lower"
+  local package='C:\kvt-msi\KvNewTavrix.msi' lower_package='C:\kvt-msi\KvNewTavrix-lower.msi'
+
+  run_msiexec /i "$package" /qn
+  expect_code 0 "msiexec /i installs"
+  echo "install: $MSI_SECONDS s"
+  if [ -e "$WINEPREFIX/drive_c/Program Files/Kv Tavrix/KvNewTavrixProj.dll" ]; then ok "the DLL is in Program Files\\Kv Tavrix"; else fail "the DLL is in Program Files\\Kv Tavrix"; fi
+  compare_keys "after installation"
+  if [ "$(installed_products)" = "$package_version" ]; then ok "one product installed, version $package_version"; else fail "one product installed, version $package_version (got: $(installed_products | tr '\n' ' '))"; fi
+
+  start=$(date +%s)
+  run_on_display "$wintest" || fail "the test host reports failed checks against the installed control"
+  echo "test host ran in $(( $(date +%s) - start )) s"
+
+  before=$(package_state)
+  run_msiexec /i "$package" /qn
+  expect_code 1603 "a second installation of the same version is refused"
+  after=$(package_state)
+  if [ "$before" = "$after" ]; then ok "the refused installation changes nothing"; else fail "the refused installation changes nothing"; diff <(echo "$before") <(echo "$after"); fi
+
+  run_msiexec /x "$package" /qn
+  expect_code 0 "msiexec /x uninstalls"
+  echo "uninstall: $MSI_SECONDS s"
+  left=$(package_state)
+  if [ -z "$left" ]; then ok "uninstallation leaves no key, no file and no product"; else fail "uninstallation leaves no key, no file and no product:"; echo "$left"; fi
+  if [ -d "$WINEPREFIX/drive_c/Program Files/Kv Tavrix" ]; then fail "the folder Kv Tavrix is removed"; else ok "the folder Kv Tavrix is removed"; fi
+
+  run_msiexec /i "$package" /qn 'INSTALLDIR=Q:\Kv Tavrix\'
+  expect_code 1603 "an installation to a folder on a drive that does not exist fails"
+  run_msiexec /i 'C:\kvt-msi\missing.msi' /qn
+  if [ "$MSI_CODE" != 0 ]; then ok "installing a package that does not exist fails (exit $MSI_CODE)"; else fail "installing a package that does not exist fails"; fi
+  left=$(package_state)
+  if [ -z "$left" ] && [ ! -d "$WINEPREFIX/drive_c/Program Files/Kv Tavrix" ]; then ok "the failed installations change nothing"; else fail "the failed installations change nothing:"; echo "$left"; fi
+
+  run_msiexec /i "$lower_package" /qn
+  expect_code 0 "version $lower installs"
+  run_msiexec /i "$package" /qn
+  expect_code 0 "version $package_version installs over version $lower"
+  echo "upgrade: $MSI_SECONDS s"
+  if [ "$(installed_products)" = "$package_version" ]; then ok "the upgrade leaves one product, version $package_version"; else fail "the upgrade leaves one product, version $package_version (got: $(installed_products | tr '\n' ' '))"; fi
+  compare_keys "after the upgrade"
+  run_msiexec /i "$lower_package" /qn
+  expect_code 1603 "version $lower does not install over version $package_version"
+
+  run_msiexec /x "$package" /qn
+  expect_code 0 "msiexec /x uninstalls the upgraded product"
+  left=$(package_state)
+  if [ -z "$left" ]; then ok "nothing is left after the upgraded product's removal"; else fail "nothing is left after the upgraded product's removal:"; echo "$left"; fi
+}
+
+# The control's keys in the package's prefix against those of the reference prefix.
+compare_keys() {
+  local installed count
+  installed=$(control_keys "$WINEPREFIX")
+  count=$(printf '%s\n' "$reference_keys" | grep -c $'\t')
+  if [ "$installed" = "$reference_keys" ]; then
+    echo "key comparison $1: $count values in $(printf '%s\n' "$reference_keys" | grep -vc $'\t') keys, all equal to regsvr32's"
+    ok "every key equals regsvr32's $1"
+  else
+    echo "key comparison $1: differences (< regsvr32, > package):"
+    diff <(printf '%s\n' "$reference_keys") <(printf '%s\n' "$installed")
+    fail "every key equals regsvr32's $1"
+  fi
+}
+
 case $step in
   prefix)
-    rm -rf "$WINEPREFIX"
-    mkdir -p "$(dirname "$WINEPREFIX")"
     start=$(date +%s)
-    "$WINE" wineboot --init >/dev/null 2>&1 || { echo "FAIL: wineboot"; exit 1; }
-    wine_quiet reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
-    wineserver -w
+    fresh_prefix || { echo "FAIL: wineboot"; exit 1; }
     echo "prefix ready in $(( $(date +%s) - start )) s"
+    ;;
+  package)
+    package_test
     ;;
   registration)
     if register; then ok "regsvr32 registers"; else fail "regsvr32 registers"; fi
@@ -212,6 +358,7 @@ case $step in
   *)
     echo "usage: wine_test.sh prefix|registration|control|engine|soak BITS PREFIX DLL WINTEST_EXE" >&2
     echo "       wine_test.sh engine BITS PREFIX DLL ENGINE_TEST_EXE ENGINE_DLL" >&2
+    echo "       wine_test.sh package BITS PREFIX DLL WINTEST_EXE MSI MAKE_MSI_VERSION" >&2
     exit 2
     ;;
 esac
