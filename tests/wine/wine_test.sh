@@ -169,9 +169,11 @@ installed_products() {
     END { flush() }' "$WINEPREFIX/system.reg"
 }
 
-# The state an installation leaves: the keys, the installed file and the products.
+# The state an installation leaves: the keys, the remembered folder, the installed file and
+# the products.
 package_state() {
   control_keys "$WINEPREFIX"
+  grep -i '^\[Software\\\\KvNewTavrix\]' "$WINEPREFIX/system.reg"
   [ -e "$WINEPREFIX/drive_c/Program Files/Kv Tavrix/KvNewTavrixProj.dll" ] && echo "file present"
   installed_products | sed 's/^/product /'
 }
@@ -208,6 +210,15 @@ package_test() {
   compare_keys "after installation"
   if [ "$(installed_products)" = "$package_version" ]; then ok "one product installed, version $package_version"; else fail "one product installed, version $package_version (got: $(installed_products | tr '\n' ' '))"; fi
 
+  # A repair puts back a lost file and a lost key.
+  wine_quiet reg delete "HKCR\\CLSID\\$CLSID\\InprocServer32" /f >/dev/null
+  rm -f "$WINEPREFIX/drive_c/Program Files/Kv Tavrix/KvNewTavrixProj.dll"
+  wineserver -w
+  run_msiexec /i "$package" /qn REINSTALL=ALL REINSTALLMODE=amus
+  expect_code 0 "msiexec /i … REINSTALL=ALL REINSTALLMODE=amus repairs"
+  compare_keys "after a repair"
+  if [ -e "$WINEPREFIX/drive_c/Program Files/Kv Tavrix/KvNewTavrixProj.dll" ]; then ok "the repair puts the DLL back"; else fail "the repair puts the DLL back"; fi
+
   start=$(date +%s)
   run_on_display "$wintest" || fail "the test host reports failed checks against the installed control"
   echo "test host ran in $(( $(date +%s) - start )) s"
@@ -225,7 +236,7 @@ package_test() {
   if [ -z "$left" ]; then ok "uninstallation leaves no key, no file and no product"; else fail "uninstallation leaves no key, no file and no product:"; echo "$left"; fi
   if [ -d "$WINEPREFIX/drive_c/Program Files/Kv Tavrix" ]; then fail "the folder Kv Tavrix is removed"; else ok "the folder Kv Tavrix is removed"; fi
 
-  run_msiexec /i "$package" /qn 'INSTALLDIR=Q:\Kv Tavrix\'
+  run_msiexec /i "$package" /qn 'INSTALLDIR=Q:\KvTavrix\'
   expect_code 1603 "an installation to a folder on a drive that does not exist fails"
   run_msiexec /i 'C:\kvt-msi\missing.msi' /qn
   if [ "$MSI_CODE" != 0 ]; then ok "installing a package that does not exist fails (exit $MSI_CODE)"; else fail "installing a package that does not exist fails"; fi
@@ -246,6 +257,23 @@ package_test() {
   expect_code 0 "msiexec /x uninstalls the upgraded product"
   left=$(package_state)
   if [ -z "$left" ]; then ok "nothing is left after the upgraded product's removal"; else fail "nothing is left after the upgraded product's removal:"; echo "$left"; fi
+
+  # A folder without a blank: the full path under InprocServer32 too, as regsvr32 writes it
+  # there.
+  WINEPREFIX=$reference unregister
+  mkdir -p "$reference/drive_c/KvTavrix"
+  cp "$dll" "$reference/drive_c/KvTavrix/KvNewTavrixProj.dll"
+  WINEPREFIX=$reference wine_quiet regsvr32 /s 'C:\KvTavrix\KvNewTavrixProj.dll' >/dev/null ||
+    fail "regsvr32 registers in C:\\KvTavrix (reference prefix)"
+  WINEPREFIX=$reference wineserver -w
+  reference_keys=$(control_keys "$reference")
+  run_msiexec /i "$package" /qn 'INSTALLDIR=C:\KvTavrix\'
+  expect_code 0 "msiexec /i installs into C:\\KvTavrix"
+  compare_keys "in a folder without a blank"
+  run_msiexec /x "$package" /qn
+  expect_code 0 "msiexec /x uninstalls from C:\\KvTavrix"
+  left=$(package_state)
+  if [ -z "$left" ] && [ ! -e "$WINEPREFIX/drive_c/KvTavrix" ]; then ok "nothing is left in C:\\KvTavrix"; else fail "nothing is left in C:\\KvTavrix:"; echo "$left"; fi
 }
 
 # The control's keys in the package's prefix against those of the reference prefix.
@@ -296,6 +324,7 @@ case $step in
     expect_value "CLSID\\$CLSID\\Verb" "" ""
     expect_value "CLSID\\$CLSID\\Verb\\0" "" "Properties,0,2"
     expect_value "TypeLib\\$LIBID\\1.0" "" "KvNewTavrixProjProj Library"
+    expect_value "TypeLib\\$LIBID\\1.0\\HELPDIR" "" "$INSTALL_DIR\\"
     if wine_quiet reg query "HKCR\\CLSID\\$CLSID\\Implemented Categories" >/dev/null; then
       fail "no component categories are registered"
     else
