@@ -14,10 +14,12 @@
 #               the TreatAs key, the engine and the control are unregistered
 # package:      the Windows Installer package in a fresh prefix PREFIX, against a registration
 #               of the same DLL at the same place with regsvr32 in a second fresh prefix
-#               (PREFIX-regsvr32): every key equal, the test host run on the installed
-#               control, a second installation and one to a bad folder refused without a
-#               change, uninstallation leaving no key and no file, and an upgrade from a
-#               lower version (built with MAKE_MSI_VERSION VERSION OUTPUT) leaving one product
+#               (PREFIX-regsvr32): every key equal, a repair restoring a lost file and key,
+#               the test host run on the installed control, a second installation and one to
+#               a bad folder refused without a change, uninstallation leaving no key and no
+#               file, an upgrade from a lower version (built with MAKE_MSI_VERSION VERSION
+#               OUTPUT) leaving one product, and the keys equal again in a folder without a
+#               blank
 set -uo pipefail
 
 step=$1
