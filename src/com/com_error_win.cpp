@@ -26,6 +26,29 @@ void SetThreadErrorInfo(const AnsiString& message) {
     }
 }
 
+// The description of the error information that `object` set for a failed call through
+// `iid`, taken off the thread; empty when the object does not report error information for
+// the interface or set none.
+WideString ReportedDescription(IUnknown* object, REFIID iid) {
+    if (object == nullptr) {
+        return {};
+    }
+    ComPtr<ISupportErrorInfo> support;
+    if (FAILED(object->QueryInterface(IID_ISupportErrorInfo, support.OutVoid())) || !support ||
+        support->InterfaceSupportsErrorInfo(iid) != S_OK) {
+        return {};
+    }
+    ComPtr<IErrorInfo> info;
+    if (GetErrorInfo(0, info.Out()) != S_OK || !info) {
+        return {};
+    }
+    Bstr description;
+    if (FAILED(info->GetDescription(description.Out()))) {
+        return {};
+    }
+    return description.Text();
+}
+
 }  // namespace
 
 HRESULT ReportResult(const CallResult& result) noexcept {
@@ -42,6 +65,17 @@ HRESULT ReportResult(const CallResult& result) noexcept {
 
 void Check(HRESULT hr, const char* what) {
     CheckHResult(static_cast<HResult>(hr), what);
+}
+
+void Check(HRESULT hr, IUnknown* object, REFIID iid, const char* what) {
+    if (SUCCEEDED(hr)) {
+        return;
+    }
+    const WideString description = ReportedDescription(object, iid);
+    if (description.empty()) {
+        Check(hr, what);
+    }
+    throw EOleError(static_cast<HResult>(hr), WideToAnsi(description));
 }
 
 }  // namespace kvt::com

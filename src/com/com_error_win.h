@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "base/call_result.h"
+#include "com/com_ptr_win.h"
 
 namespace kvt::com {
 
@@ -50,5 +51,16 @@ HRESULT ComGuardAnswer(Body&& body) noexcept {
 
 // Raises EOleError for a failed HRESULT of a call named `what`.
 void Check(HRESULT hr, const char* what);
+
+// Raises EOleError for a failed HRESULT of `what`, a call through `object`'s interface
+// `iid`. When the object reports error information for that interface (ISupportErrorInfo),
+// the description it set for the failure is the error's message, so the caller sees the
+// callee's own words; otherwise the message names the call.
+void Check(HRESULT hr, IUnknown* object, REFIID iid, const char* what);
+
+template <typename Interface>
+void Check(HRESULT hr, const ComPtr<Interface>& object, const char* what) {
+    Check(hr, object.Get(), __uuidof(Interface), what);
+}
 
 }  // namespace kvt::com

@@ -63,6 +63,21 @@ struct ExceptionInfo : EXCEPINFO {
     }
 };
 
+// The error of a failed Invoke. DISP_E_EXCEPTION says that the member raised an error,
+// described in the EXCEPINFO: filled in at once, or by its deferred fill-in function when
+// one is given. Its scode, when that is a failure, is the member's error; an error given
+// only as an application's wCode number stays DISP_E_EXCEPTION.
+HRESULT FailureOf(HRESULT hr, ExceptionInfo& exception) {
+    if (hr != DISP_E_EXCEPTION) {
+        return hr;
+    }
+    if (exception.pfnDeferredFillIn != nullptr) {
+        exception.pfnDeferredFillIn(&exception);
+        exception.pfnDeferredFillIn = nullptr;
+    }
+    return FAILED(exception.scode) ? exception.scode : hr;
+}
+
 Variant Invoke(IDispatch& object, std::u16string_view name, WORD kind,
                std::initializer_list<Variant> arguments) {
     const DISPID id = MemberId(object, name);
@@ -76,9 +91,9 @@ Variant Invoke(IDispatch& object, std::u16string_view name, WORD kind,
     if (FAILED(hr)) {
         const WideString description = Bstr::ToWide(exception.bstrDescription);
         const std::string what = WideToUtf8(name);
-        throw EOleError(static_cast<HResult>(hr), description.empty()
-                                                      ? what + " failed on the host's object"
-                                                      : WideToAnsi(description));
+        throw EOleError(
+            static_cast<HResult>(FailureOf(hr, exception)),
+            description.empty() ? what + " failed on the host's object" : WideToAnsi(description));
     }
     return FromVariant(*result.Get());
 }

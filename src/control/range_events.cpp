@@ -40,8 +40,9 @@ void TDvRangeEvents::AttachRanges(std::shared_ptr<host::Ranges> ranges) {
         return;
     }
     try {
-        if (const auto connection = ranges_->ChangeEvents()) {
+        if (auto connection = ranges_->ChangeEvents()) {
             cookie_ = connection->Advise(dispatch_);
+            connection_ = std::move(connection);
         }
     } catch (...) {
         // Without a connection the control works on, only without change notifications.
@@ -55,15 +56,14 @@ void TDvRangeEvents::DetachRanges() {
     // The cookie belongs to the object being let go: it is dropped even when the
     // unadvise fails, so it can never be handed to the next object's connection point.
     const std::uint32_t cookie = std::exchange(cookie_, 0);
-    const std::shared_ptr<host::Ranges> ranges = std::move(ranges_);
+    const std::shared_ptr<host::RangeEventsConnection> connection = std::move(connection_);
+    connection_.reset();
     ranges_.reset();
-    if (cookie == 0) {
+    if (cookie == 0 || !connection) {
         return;
     }
     try {
-        if (const auto connection = ranges->ChangeEvents()) {
-            connection->Unadvise(cookie);
-        }
+        connection->Unadvise(cookie);
     } catch (...) {
         // Nothing to recover: the host will stop calling once it drops the connection.
     }

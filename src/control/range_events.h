@@ -29,8 +29,8 @@ class TDvRangeEvents {
     // Advising fails silently: the object stays held and no events come.
     void AttachRanges(std::shared_ptr<host::Ranges> ranges);
 
-    // Unadvises (failures are silent) and lets go of the range object. Does nothing on a
-    // detached listener.
+    // Unadvises on the connection point it advised on (failures are silent) and lets go of
+    // the range object. Does nothing on a detached listener.
     void DetachRanges();
 
     // Calls OnRangeChange once for dispatch id 201; every other id is ignored.
@@ -48,6 +48,10 @@ class TDvRangeEvents {
 
     std::shared_ptr<Dispatch> dispatch_;
     std::shared_ptr<host::Ranges> ranges_;
+    // The connection point the dispatcher is advised on, held while it is: the unadvise
+    // goes to it without asking the range object again, which could fail and leave the
+    // dispatcher advised for good.
+    std::shared_ptr<host::RangeEventsConnection> connection_;
     std::uint32_t cookie_ = 0;
 };
 

@@ -25,24 +25,24 @@ class ComRangeItem final : public host::RangeItem {
 
     std::shared_ptr<host::RangeItem> Item(int position) override {
         com::ComPtr<IDvRangeItem> child;
-        com::Check(item_->Item(position, child.Out()), "IDvRangeItem::Item");
+        com::Check(item_->Item(position, child.Out()), item_, "IDvRangeItem::Item");
         return Wrap(std::move(child));
     }
     int Count() override {
         LONG count = 0;
-        com::Check(item_->Count(&count), "IDvRangeItem::Count");
+        com::Check(item_->Count(&count), item_, "IDvRangeItem::Count");
         return static_cast<int>(count);
     }
     WideString Name() override { return Text(&IDvRangeItem::Name, "IDvRangeItem::Name"); }
     bool IsLeaf() override {
         VARIANT_BOOL leaf = VARIANT_FALSE;
-        com::Check(item_->IsLeaf(&leaf), "IDvRangeItem::IsLeaf");
+        com::Check(item_->IsLeaf(&leaf), item_, "IDvRangeItem::IsLeaf");
         return leaf != VARIANT_FALSE;
     }
     WideString Code() override { return Text(&IDvRangeItem::Code, "IDvRangeItem::Code"); }
     bool IsValid() override {
         VARIANT_BOOL valid = VARIANT_FALSE;
-        com::Check(item_->IsValid(&valid), "IDvRangeItem::IsValid");
+        com::Check(item_->IsValid(&valid), item_, "IDvRangeItem::IsValid");
         return valid != VARIANT_FALSE;
     }
     WideString ID() override { return Text(&IDvRangeItem::ID, "IDvRangeItem::ID"); }
@@ -50,7 +50,7 @@ class ComRangeItem final : public host::RangeItem {
   private:
     WideString Text(HRESULT (STDMETHODCALLTYPE IDvRangeItem::*getter)(BSTR*), const char* what) {
         com::Bstr text;
-        com::Check((item_.Get()->*getter)(text.Out()), what);
+        com::Check((item_.Get()->*getter)(text.Out()), item_, what);
         return text.Text();
     }
 
@@ -66,12 +66,12 @@ class ComRangeEventsConnection final : public host::RangeEventsConnection {
         const com::ComPtr<RangeEventSink> object =
             com::MakeComObject<RangeEventSink>(std::move(sink));
         DWORD cookie = 0;
-        com::Check(point_->Advise(static_cast<IDispatch*>(object.Get()), &cookie),
+        com::Check(point_->Advise(static_cast<IDispatch*>(object.Get()), &cookie), point_,
                    "IConnectionPoint::Advise");
         return cookie;
     }
     void Unadvise(std::uint32_t cookie) override {
-        com::Check(point_->Unadvise(cookie), "IConnectionPoint::Unadvise");
+        com::Check(point_->Unadvise(cookie), point_, "IConnectionPoint::Unadvise");
     }
 
   private:
@@ -84,13 +84,13 @@ class ComRanges final : public host::Ranges {
 
     std::shared_ptr<host::RangeItem> Root() override {
         com::ComPtr<IDvRangeItem> root;
-        com::Check(ranges_->Root(root.Out()), "IDvRanges::Root");
+        com::Check(ranges_->Root(root.Out()), ranges_, "IDvRanges::Root");
         return ComRangeItem::Wrap(std::move(root));
     }
     std::shared_ptr<host::RangeItem> FindRange(std::u16string_view id) override {
         const com::Bstr text(id);
         com::ComPtr<IDvRangeItem> item;
-        com::Check(ranges_->FindRange(text.Get(), item.Out()), "IDvRanges::FindRange");
+        com::Check(ranges_->FindRange(text.Get(), item.Out()), ranges_, "IDvRanges::FindRange");
         return ComRangeItem::Wrap(std::move(item));
     }
     std::shared_ptr<host::RangeEventsConnection> ChangeEvents() override {
@@ -116,42 +116,45 @@ class ComController final : public host::Controller {
 
     std::int32_t MainHandle() override {
         LONG handle = 0;
-        com::Check(controller_->MainHandle(&handle), "IDvController::MainHandle");
+        com::Check(controller_->MainHandle(&handle), controller_, "IDvController::MainHandle");
         return static_cast<std::int32_t>(handle);
     }
     void OpenModule(std::u16string_view prog_id, std::u16string_view parameter) override {
         const com::Bstr id(prog_id);
         const com::Bstr text(parameter);
-        com::Check(controller_->OpenModule(id.Get(), text.Get(), 0, 0),
+        com::Check(controller_->OpenModule(id.Get(), text.Get(), 0, 0), controller_,
                    "IDvController::OpenModule");
     }
     std::shared_ptr<host::Ranges> QueryRanges() override {
         com::ComPtr<IUnknown> service;
         LONG status = 0;  // not looked at
-        com::Check(controller_->QueryService(IID_IDvRanges, service.Out(), &status),
+        com::Check(controller_->QueryService(IID_IDvRanges, service.Out(), &status), controller_,
                    "IDvController::QueryService");
         const auto ranges = service.As<IDvRanges>();
         return ranges ? std::make_shared<ComRanges>(ranges) : nullptr;
     }
     void HandleKey(std::int32_t key) override {
-        com::Check(controller_->HandleKey(key), "IDvController::HandleKey");
+        com::Check(controller_->HandleKey(key), controller_, "IDvController::HandleKey");
     }
     std::unique_ptr<host::Recordset> OpenSQL(std::u16string_view sql) override {
         const com::Bstr text(sql);
         com::ComPtr<IDispatch> recordset;
-        com::Check(controller_->OpenSQL(text.Get(), recordset.Out()), "IDvController::OpenSQL");
+        com::Check(controller_->OpenSQL(text.Get(), recordset.Out()), controller_,
+                   "IDvController::OpenSQL");
         return recordset ? std::make_unique<DispatchRecordset>(std::move(recordset)) : nullptr;
     }
     std::int32_t ExecSQL(std::u16string_view sql) override {
         const com::Bstr text(sql);
         LONG affected = 0;
-        com::Check(controller_->ExecSQL(text.Get(), &affected), "IDvController::ExecSQL");
+        com::Check(controller_->ExecSQL(text.Get(), &affected), controller_,
+                   "IDvController::ExecSQL");
         return static_cast<std::int32_t>(affected);
     }
     WideString GetParam(std::u16string_view name) override {
         const com::Bstr text(name);
         com::Bstr value;
-        com::Check(controller_->GetParam(text.Get(), value.Out()), "IDvController::GetParam");
+        com::Check(controller_->GetParam(text.Get(), value.Out()), controller_,
+                   "IDvController::GetParam");
         return value.Text();
     }
 

@@ -103,6 +103,15 @@ TEST_F(RangeEventsTest, ACookieFromAFailedUnadviseIsNeverHandedToTheNextObject) 
     EXPECT_EQ(second->Connection()->SinkCount(), 1u);
 }
 
+TEST_F(RangeEventsTest, DetachUnadvisesOnThePointItAdvisedOnWithoutLookingItUpAgain) {
+    auto ranges = MakeRanges();
+    sink.AttachRanges(ranges);
+    faults.Fail("ChangeEvents");  // the range object can no longer find its connection point
+    sink.DetachRanges();
+    EXPECT_EQ(ranges->Connection()->SinkCount(), 0u);
+    EXPECT_EQ(journal.Only({"ChangeEvents"}).size(), 1u);
+}
+
 TEST_F(RangeEventsTest, ADestroyedListenerIsNotReachedThroughItsDispatcher) {
     auto listener = std::make_unique<TDvRangeEvents>();
     int calls = 0;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the COM server and its test host under Wine.
-#   wine_test.sh prefix|registration|control|engine|soak BITS PREFIX DLL WINTEST_EXE
+#   wine_test.sh prefix|registration|control|engine|soak|faults BITS PREFIX DLL WINTEST_EXE
 #   wine_test.sh engine BITS PREFIX DLL ENGINE_TEST_EXE ENGINE_DLL
 #   wine_test.sh package BITS PREFIX DLL WINTEST_EXE MSI MAKE_MSI_VERSION
 # prefix:       a fresh Wine prefix of that bitness (no crash dialogs)
@@ -8,6 +8,9 @@
 #               reg query, then unregistering twice, both successful, and the keys gone
 # control:      registered, the test host drives the control (under Xvfb) with Wine's own
 #               WebBrowser, unregistered
+# soak, faults: registered, Wine's own WebBrowser, the program given (the soak's many
+#               lifecycles, or the sweep failing each host call of a session once) under
+#               Xvfb, unregistered
 # engine:       registered, the scripted engine registered and put in the WebBrowser's place
 #               (TreatAs), the engine test host drives the control through it (under Xvfb,
 #               with the Chinese system code page 936 of the host terminal's systems); then
@@ -360,13 +363,13 @@ case $step in
     unregister || fail "unregistration"
     wineserver -w
     ;;
-  soak)
+  soak|faults)
     register || fail "regsvr32 registers"
     unregister_engine
     wineserver -w
     start=$(date +%s)
-    run_on_display "$wintest" || fail "the soak reports a failure"
-    echo "soak ran in $(( $(date +%s) - start )) s"
+    run_on_display "$wintest" || fail "the $step run reports a failure"
+    echo "$step ran in $(( $(date +%s) - start )) s"
     unregister || fail "unregistration"
     wineserver -w
     ;;
@@ -387,7 +390,7 @@ case $step in
     wineserver -w
     ;;
   *)
-    echo "usage: wine_test.sh prefix|registration|control|engine|soak BITS PREFIX DLL WINTEST_EXE" >&2
+    echo "usage: wine_test.sh prefix|registration|control|engine|soak|faults BITS PREFIX DLL WINTEST_EXE" >&2
     echo "       wine_test.sh engine BITS PREFIX DLL ENGINE_TEST_EXE ENGINE_DLL" >&2
     echo "       wine_test.sh package BITS PREFIX DLL WINTEST_EXE MSI MAKE_MSI_VERSION" >&2
     exit 2

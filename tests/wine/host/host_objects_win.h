@@ -13,13 +13,14 @@
 #include <vector>
 
 #include "dravon.h"
+#include "fault_switch_win.h"
 #include "orvanta.h"
 #include "script_object_win.h"
 #include "table_store_win.h"
 
 namespace kvt::wintest {
 
-class TestRangeItem final : public EarlyBound<IDvRangeItem> {
+class TestRangeItem final : public EarlyBound<IDvRangeItem, ReportsErrorInfo> {
   public:
     // A sector (leaf) or, with children, a group.
     TestRangeItem(std::wstring id, std::wstring name, std::wstring code, bool valid = true);
@@ -35,6 +36,8 @@ class TestRangeItem final : public EarlyBound<IDvRangeItem> {
     HRESULT STDMETHODCALLTYPE ID(BSTR* id) noexcept override;
 
   private:
+    std::string Entry(const char* method) const;
+
     std::wstring id_;
     std::wstring name_;
     std::wstring code_;
@@ -44,7 +47,7 @@ class TestRangeItem final : public EarlyBound<IDvRangeItem> {
 
 class RangesEventsPoint;
 
-class TestRanges final : public EarlyBound<IDvRanges, IConnectionPointContainer> {
+class TestRanges final : public EarlyBound<IDvRanges, IConnectionPointContainer, ReportsErrorInfo> {
   public:
     explicit TestRanges(com::ComPtr<TestRangeItem> root);
     ~TestRanges() override;
@@ -52,6 +55,8 @@ class TestRanges final : public EarlyBound<IDvRanges, IConnectionPointContainer>
     TestRangeItem& Tree() { return *root_.Get(); }
     // Calls every advised sink with `dispatch_id` and no arguments; answers how many.
     int Fire(DISPID dispatch_id);
+    // The same, answering what each sink's Invoke answered.
+    std::vector<HRESULT> FireAnswers(DISPID dispatch_id);
     std::size_t SinkCount() const;
 
     HRESULT STDMETHODCALLTYPE Root(IDvRangeItem** root) noexcept override;
@@ -66,7 +71,7 @@ class TestRanges final : public EarlyBound<IDvRanges, IConnectionPointContainer>
     com::ComPtr<RangesEventsPoint> point_;
 };
 
-class TestController final : public EarlyBound<IDvController> {
+class TestController final : public EarlyBound<IDvController, ReportsErrorInfo> {
   public:
     TestController(com::ComPtr<TestRanges> ranges, std::shared_ptr<TableStore> store,
                    HWND main_window);

@@ -2,6 +2,9 @@
 
 #include <cwctype>
 
+#include "base/text.h"
+#include "fault_switch_win.h"
+
 namespace kvt::wintest {
 
 namespace {
@@ -36,9 +39,16 @@ HRESULT ScriptObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
 }
 
 HRESULT ScriptObject::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT* result,
-                             EXCEPINFO*, UINT*) noexcept {
+                             EXCEPINFO* exception, UINT*) noexcept {
     if (id < 1 || static_cast<std::size_t>(id) > members_.size()) {
         return DISP_E_MEMBERNOTFOUND;
+    }
+    const std::wstring& member = members_[static_cast<std::size_t>(id - 1)];
+    const std::string entry = kind_ +
+                              "::" + WideToUtf8(std::u16string(member.begin(), member.end())) +
+                              (origin_.empty() ? "" : " " + origin_);
+    if (const HRESULT hr = HostFaults().Invoke(entry, exception); FAILED(hr)) {
+        return hr;
     }
     std::vector<VARIANT*> arguments;
     if (parameters != nullptr) {
@@ -50,7 +60,7 @@ HRESULT ScriptObject::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* paramete
     VariantInit(&ignored);
     VARIANT& out = result != nullptr ? *result : ignored;
     VariantInit(&out);
-    const HRESULT hr = Member(members_[static_cast<std::size_t>(id - 1)], arguments, out);
+    const HRESULT hr = Member(member, arguments, out);
     VariantClear(&ignored);
     return hr;
 }

@@ -28,10 +28,14 @@ class EarlyBound
 };
 
 // An automation object with named members; Invoke hands the member's name, its
-// arguments first to last and the result to Member.
+// arguments first to last and the result to Member. Each Invoke is one host call on the
+// fault switch, named "<kind>::<member> <origin>".
 class ScriptObject : public com::ComObjectBase<com::DispatchWithoutTypeInfo<>> {
   public:
-    explicit ScriptObject(std::vector<std::wstring> members) : members_(std::move(members)) {}
+    ScriptObject(std::vector<std::wstring> members, std::string kind, std::string origin)
+        : members_(std::move(members)), kind_(std::move(kind)), origin_(std::move(origin)) {}
+
+    const std::string& Origin() const { return origin_; }
 
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                             DISPID* ids) noexcept override;
@@ -44,6 +48,8 @@ class ScriptObject : public com::ComObjectBase<com::DispatchWithoutTypeInfo<>> {
 
   private:
     std::vector<std::wstring> members_;
+    std::string kind_;
+    std::string origin_;
 };
 
 // Result helpers.

@@ -3,6 +3,7 @@
 #include <cwctype>
 #include <stdexcept>
 
+#include "base/text.h"
 #include "script_object_win.h"
 
 namespace kvt::wintest {
@@ -130,7 +131,8 @@ Filter WhereClause(Reader& reader, const Table& table) {
 
 class Field final : public ScriptObject {
   public:
-    explicit Field(std::wstring value) : ScriptObject({L"Value"}), value_(std::move(value)) {}
+    Field(std::wstring value, std::string origin)
+        : ScriptObject({L"Value"}, "Field", std::move(origin)), value_(std::move(value)) {}
 
   protected:
     HRESULT Member(const std::wstring&, const std::vector<VARIANT*>&, VARIANT& result) override {
@@ -159,8 +161,9 @@ class Fields final : public ScriptObject {
 
 class Connection final : public ScriptObject {
   public:
-    explicit Connection(std::shared_ptr<TableStore> store)
-        : ScriptObject({L"openSchema"}), store_(std::move(store)) {}
+    Connection(std::shared_ptr<TableStore> store, std::string origin)
+        : ScriptObject({L"openSchema"}, "Connection", std::move(origin)),
+          store_(std::move(store)) {}
 
   protected:
     HRESULT Member(const std::wstring&, const std::vector<VARIANT*>& arguments,
@@ -168,7 +171,7 @@ class Connection final : public ScriptObject {
         if (arguments.size() != 1 || V_VT(arguments[0]) != VT_I4 || V_I4(arguments[0]) != 20) {
             return E_INVALIDARG;
         }
-        const auto schema = MakeRecordset(store_->Schema(), store_);
+        const auto schema = MakeRecordset(store_->Schema(), store_, "schema");
         SetObject(result, schema.Get());
         return S_OK;
     }
@@ -179,9 +182,10 @@ class Connection final : public ScriptObject {
 
 class Recordset final : public ScriptObject {
   public:
-    Recordset(Table rows, std::shared_ptr<TableStore> store)
+    Recordset(Table rows, std::shared_ptr<TableStore> store, std::string origin)
         : ScriptObject(
-              {L"RecordCount", L"Fields", L"EOF", L"MoveFirst", L"MoveNext", L"ActiveConnection"}),
+              {L"RecordCount", L"Fields", L"EOF", L"MoveFirst", L"MoveNext", L"ActiveConnection"},
+              "Recordset", std::move(origin)),
           rows_(std::move(rows)),
           store_(std::move(store)) {}
 
@@ -205,7 +209,7 @@ class Recordset final : public ScriptObject {
                 ++position_;
             }
         } else {
-            const auto connection = com::MakeComObject<Connection>(store_);
+            const auto connection = com::MakeComObject<Connection>(store_, Origin());
             SetObject(result, connection.Get());
         }
         return S_OK;
@@ -217,7 +221,8 @@ class Recordset final : public ScriptObject {
     std::size_t position_ = 0;
 };
 
-Fields::Fields(Recordset& owner) : ScriptObject({L"Count", L"Item"}), owner_(owner) {
+Fields::Fields(Recordset& owner)
+    : ScriptObject({L"Count", L"Item"}, "Fields", owner.Origin()), owner_(owner) {
     owner_.AddRef();
 }
 
@@ -250,7 +255,8 @@ HRESULT Fields::Member(const std::wstring& name, const std::vector<VARIANT*>& ar
     if (column >= rows.columns.size()) {
         return DISP_E_BADINDEX;
     }
-    const auto field = com::MakeComObject<Field>(rows.rows[owner_.Position()][column]);
+    const auto field =
+        com::MakeComObject<Field>(rows.rows[owner_.Position()][column], owner_.Origin());
     SetObject(result, field.Get());
     return S_OK;
 }
@@ -302,7 +308,8 @@ com::ComPtr<IDispatch> TableStore::Open(const std::wstring& sql) {
         }
         result.rows.push_back(cells);
     }
-    return MakeRecordset(std::move(result), shared_from_this());
+    return MakeRecordset(std::move(result), shared_from_this(),
+                         WideToUtf8(std::u16string(sql.begin(), sql.end())));
 }
 
 LONG TableStore::Execute(const std::wstring& sql) {
@@ -361,9 +368,10 @@ LONG TableStore::Execute(const std::wstring& sql) {
     throw std::runtime_error("unsupported statement");
 }
 
-com::ComPtr<IDispatch> MakeRecordset(Table rows, std::shared_ptr<TableStore> store) {
+com::ComPtr<IDispatch> MakeRecordset(Table rows, std::shared_ptr<TableStore> store,
+                                     std::string origin) {
     return com::ComPtr<IDispatch>(
-        com::MakeComObject<Recordset>(std::move(rows), std::move(store)).Get());
+        com::MakeComObject<Recordset>(std::move(rows), std::move(store), std::move(origin)).Get());
 }
 
 }  // namespace kvt::wintest

@@ -40,7 +40,9 @@ class TableStore : public std::enable_shared_from_this<TableStore> {
     std::vector<std::wstring> statements_;
 };
 
-// A recordset on `rows`, whose ActiveConnection lists the store's tables.
-com::ComPtr<IDispatch> MakeRecordset(Table rows, std::shared_ptr<TableStore> store);
+// A recordset on `rows`, whose ActiveConnection lists the store's tables; `origin` names
+// where it came from (the statement, or "schema") in its host calls.
+com::ComPtr<IDispatch> MakeRecordset(Table rows, std::shared_ptr<TableStore> store,
+                                     std::string origin);
 
 }  // namespace kvt::wintest

@@ -1,0 +1,444 @@
+// Every host call of a whole session failing once, through the real DLL: the session is run
+// once clean to count the calls the test host's objects receive (controller, sector tree,
+// range items, connection point, recordsets), then once more for every k with the k-th call
+// failing with an HRESULT and a description of its own. Each run must not crash; the
+// plug-in operation that made the failing call answers its HRESULT with its description in
+// the error information (unless the control's contract absorbs the failure, or the call came
+// in through an event, whose source gets no answer of ours); every other operation
+// succeeds; a later ClosePlugin completes; and the settings record is in the host's table
+// unless the failing call was part of saving it.
+//   wintest_faults [--list]   (--list: the clean sessions' calls, by step, before the sweep)
+
+#include <winsock2.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/text.h"
+#include "browser/browser_site_win.h"
+#include "com/com_object_win.h"
+#include "fault_switch_win.h"
+#include "http_recorder_win.h"
+#include "test_host_win.h"
+
+namespace kvt::wintest {
+
+namespace {
+
+using com::ComPtr;
+
+constexpr DWORD kRequestWait = 5000;
+constexpr DWORD kEventWait = 200;
+constexpr DISPID kRangeChange = 201;
+
+// Where a session starts and what its content requests carry.
+struct SessionKind {
+    const char* label;
+    bool stored_settings;  // the host's table holds this control's settings record
+    // The host's HtmlValidate: the content URL carries it as it is, so a command or a range
+    // reference in it reaches the control's page-command handling through the browser.
+    const wchar_t* validation;
+    bool posts;  // whether the content requests reach the recorder
+};
+
+constexpr SessionKind kSessions[] = {
+    {"returning session", true, L"v=faults", true},
+    {"first session with page commands", false, L"r=rid{102}&next=zq://key/13", false},
+};
+
+// Calls whose failure the control absorbs by its documented contract, so the operation
+// around them still succeeds: reading the stored settings never reports a database error
+// (the control keeps its defaults), and the range listener finds its connection point,
+// advises and unadvises silently (the control works on without change events).
+bool AbsorbedByContract(std::string_view entry) {
+    return entry.find("select ConfigContent from GeneralConfig") != std::string_view::npos ||
+           entry.starts_with("IDvRanges::FindConnectionPoint") ||
+           entry.starts_with("IConnectionPoint::Advise") ||
+           entry.starts_with("IConnectionPoint::Unadvise");
+}
+
+// One step of the session as the host or an event source sees it.
+struct Step {
+    std::string name;
+    bool plugin_operation = false;  // an IDvPlugin call, whose answer carries a failure
+    HRESULT answer = S_OK;
+    std::string description;
+    std::size_t first_call = 0;  // ordinals of the host calls made inside the step
+    std::size_t last_call = 0;
+};
+
+struct RunOutcome {
+    bool ran = false;  // the control was created and embedded
+    std::vector<Step> steps;
+    std::size_t calls = 0;
+    std::string failed_entry;
+    bool failed_in_browser_event = false;
+    std::size_t browser_event_calls = 0;
+    std::map<std::string, std::size_t> calls_by_interface;
+    std::vector<std::pair<std::string, bool>> clean_calls;
+    std::optional<std::wstring> stored;  // the settings record's text in the host's table
+    std::size_t sinks_after_close = 0;
+    std::size_t keys_handled = 0;
+    std::vector<std::string> silent;  // steps that answered S_OK but did not do their work
+};
+
+// The selected position that the host's table gives the next start-up: the record's
+// LastSeleID, or the first position ("0") when there is no record.
+std::string SelectionFound(const std::optional<std::wstring>& record) {
+    if (!record) {
+        return "0";
+    }
+    const std::string text = WideToUtf8(std::u16string(record->begin(), record->end()));
+    const std::string key = "\"LastSeleID\":\"";
+    const std::size_t start = text.find(key);
+    if (start == std::string::npos) {
+        return "no LastSeleID in " + text;
+    }
+    const std::size_t end = text.find('"', start + key.size());
+    return text.substr(start + key.size(), end - start - key.size());
+}
+
+std::optional<std::wstring> StoredRecord(const TableStore& store) {
+    const Table* settings = store.Find(L"GeneralConfig");
+    if (settings == nullptr) {
+        return std::nullopt;
+    }
+    for (const auto& row : settings->rows) {
+        if (row.size() == 2 && row[0] == L"KvTavrix2009") {
+            return row[1];
+        }
+    }
+    return std::nullopt;
+}
+
+Host SessionHost(const SessionKind& kind, HWND main_window, unsigned short port) {
+    Host host = MakeHost(main_window, port, kind.validation);
+    if (!kind.stored_settings) {
+        auto store = std::make_shared<TableStore>();
+        store->Put(L"netSYSTEM", {{L"IValue"}, {{L"1"}}});
+        host.store = store;
+        host.controller = com::MakeComObject<TestController>(host.ranges, store, main_window);
+        host.controller->SetParam(L"ServerIP", L"127.0.0.1:" + std::to_wstring(port));
+        host.controller->SetParam(L"HtmlValidate", kind.validation);
+    }
+    return host;
+}
+
+// The host's session: start-up (retried once when it fails, as a host may), the first show,
+// a hide, an edit of the tree announced on the range object's connection point, a show,
+// and the close (retried once when it fails), then one more close.
+class Session {
+  public:
+    Session(const SessionKind& kind, HWND main_window, HttpRecorder& server)
+        : kind_(kind), main_window_(main_window), server_(server) {}
+
+    RunOutcome Run(std::size_t failing_ordinal) {
+        const ComPtr<IUnknown> control = CreateControl();
+        const ComPtr<IDvPlugin> plugin = Plugin(control);
+        const auto object = control.As<IOleObject>();
+        if (!plugin || !object) {
+            return std::move(outcome_);
+        }
+        const auto site = com::MakeComObject<browser::BrowserSite>(main_window_);
+        object->SetClientSite(static_cast<IOleClientSite*>(site.Get()));
+        RECT area{0, 0, 600, 330};
+        if (object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr,
+                           static_cast<IOleClientSite*>(site.Get()), 0, main_window_,
+                           &area) != S_OK) {
+            return std::move(outcome_);
+        }
+        outcome_.ran = true;
+        host_ = SessionHost(kind_, main_window_, server_.Port());
+        if (failing_ordinal == 0) {
+            HostFaults().RestartClean();
+        } else {
+            HostFaults().Restart(failing_ordinal);
+        }
+        Drive(*plugin.Get());
+        Finish();
+
+        object->Close(OLECLOSE_NOSAVE);
+        object->SetClientSite(nullptr);
+        return std::move(outcome_);
+    }
+
+  private:
+    void Drive(IDvPlugin& plugin) {
+        IDvController* controller = host_.controller.Get();
+        if (FAILED(Do("InitPlugin", [&] { return plugin.InitPlugin(controller, 0); }))) {
+            Do("InitPlugin again", [&] { return plugin.InitPlugin(controller, 0); });
+        }
+        Show(plugin, "ShowPlugin");
+        Do("HidePlugin", [&] { return plugin.HidePlugin(); });
+        host_.ranges->Tree().Add(com::MakeComObject<TestRangeItem>(L"103", L"Coal", L"3C"));
+        Event("range change 201", [&] {
+            const std::vector<HRESULT> answers = host_.ranges->FireAnswers(kRangeChange);
+            reload_pending_ = reload_pending_ || !answers.empty();
+            for (const HRESULT answer : answers) {
+                if (answer != S_OK) {
+                    return answer;
+                }
+            }
+            return S_OK;
+        });
+        Show(plugin, "ShowPlugin again");
+        if (FAILED(Do("ClosePlugin", [&] { return plugin.ClosePlugin(); }))) {
+            Do("ClosePlugin again", [&] { return plugin.ClosePlugin(); });
+        }
+        Do("ClosePlugin after the close", [&] { return plugin.ClosePlugin(); });
+    }
+
+    // A show, and the browser's events of the navigation it starts: the request reaching
+    // the recorder when the control has one to make (after the start-up, or after a range
+    // change its sink heard), or the page commands the content URL carries.
+    void Show(IDvPlugin& plugin, const char* name) {
+        const std::size_t seen = server_.Count();
+        if (FAILED(Do(name, [&] { return plugin.ShowPlugin(); }))) {
+            return;
+        }
+        const bool expects_request = kind_.posts && reload_pending_;
+        reload_pending_ = false;
+        Event("browser events", [&] {
+            if (!expects_request) {
+                PumpMessages(kEventWait);
+            } else if (!server_.WaitBeyond(seen, kRequestWait)) {
+                outcome_.silent.push_back(std::string(name) + " posted no content request");
+            }
+            return S_OK;
+        });
+    }
+
+    void Finish() {
+        FaultSwitch& faults = HostFaults();
+        outcome_.calls = faults.Calls();
+        outcome_.failed_entry = faults.FailedEntry();
+        outcome_.failed_in_browser_event = faults.FailedInBrowserEvent();
+        outcome_.browser_event_calls = faults.BrowserEventCalls();
+        outcome_.calls_by_interface = faults.CallsByInterface();
+        outcome_.clean_calls = faults.CleanCalls();
+        outcome_.stored = StoredRecord(*host_.store);
+        outcome_.sinks_after_close = host_.ranges->SinkCount();
+        outcome_.keys_handled = host_.controller->HandledKeys().size();
+        // Stop counting: releasing the control makes no host calls worth failing.
+        faults.Restart(0);
+        // A sink the host still holds (its Unadvise failed) may be called after the
+        // control has gone: that must do no harm.
+        host_.ranges->FireAnswers(kRangeChange);
+    }
+
+    template <typename Body>
+    HRESULT Do(std::string name, Body&& body) {
+        return Record(std::move(name), true, std::forward<Body>(body));
+    }
+    template <typename Body>
+    HRESULT Event(std::string name, Body&& body) {
+        return Record(std::move(name), false, std::forward<Body>(body));
+    }
+    template <typename Body>
+    HRESULT Record(std::string name, bool plugin_operation, Body&& body) {
+        Step step;
+        step.name = std::move(name);
+        step.plugin_operation = plugin_operation;
+        step.first_call = HostFaults().Calls() + 1;
+        SetErrorInfo(0, nullptr);
+        step.answer = body();
+        if (FAILED(step.answer)) {
+            step.description = ThreadError().description;
+        }
+        step.last_call = HostFaults().Calls();
+        outcome_.steps.push_back(std::move(step));
+        return outcome_.steps.back().answer;
+    }
+
+    const SessionKind& kind_;
+    HWND main_window_;
+    HttpRecorder& server_;
+    Host host_;
+    RunOutcome outcome_;
+    bool reload_pending_ = true;  // the start-up leaves the first show a request to make
+};
+
+std::string Hex(HRESULT hr) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
+    return text;
+}
+
+struct Verdict {
+    bool wrong_hresult = false;
+    bool part_of_save = false;
+    std::string detail;
+};
+
+// The plug-in operation that made the failing call answers its HRESULT and description,
+// unless the contract absorbs the failure or the call came in through an event (the range
+// sink answers its host S_OK by design; the browser gets no answer it would pass on);
+// every other step succeeds.
+Verdict Judge(const RunOutcome& run, std::size_t ordinal) {
+    Verdict verdict;
+    const HRESULT code = FaultSwitch::InjectedCode(ordinal);
+    const std::string description = FaultSwitch::InjectedDescription(ordinal, run.failed_entry);
+    for (const Step& step : run.steps) {
+        const bool made_it = step.first_call <= ordinal && ordinal <= step.last_call;
+        const bool reported = made_it && step.plugin_operation && !run.failed_in_browser_event &&
+                              !AbsorbedByContract(run.failed_entry);
+        if (reported && step.name == "ClosePlugin") {
+            verdict.part_of_save = true;
+        }
+        const bool right =
+            reported ? step.answer == code && step.description == description : step.answer == S_OK;
+        if (!right) {
+            verdict.wrong_hresult = true;
+            verdict.detail +=
+                "\n  " + step.name + ": " + Hex(step.answer) + " \"" + step.description + "\"" +
+                (reported ? " (expected " + Hex(code) + " \"" + description + "\")" : "");
+        }
+    }
+    return verdict;
+}
+
+struct Tally {
+    std::size_t injected = 0;
+    std::size_t wrong_hresults = 0;
+    std::size_t lost_saves = 0;
+    std::size_t other_failures = 0;
+    std::size_t absorbed = 0;
+    std::size_t in_events = 0;
+    std::map<std::string, std::size_t> by_interface;
+};
+
+bool g_list = false;
+
+// What a crash report names: the session and the run under way.
+const char* g_session = "";
+std::size_t g_run = 0;
+
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
+    std::printf("CRASH: %s, run %zu: exception 0x%08lX\n", g_session, g_run,
+                static_cast<unsigned long>(exception->ExceptionRecord->ExceptionCode));
+    std::fflush(stdout);
+    ExitProcess(3);
+}
+
+void Fail(Tally& tally, const std::string& what) {
+    ++tally.other_failures;
+    std::printf("FAIL: %s\n", what.c_str());
+}
+
+// Runs the session clean, then once for every host call it made with that call failing.
+bool Sweep(const SessionKind& kind, HWND main_window, HttpRecorder& server, Tally& tally) {
+    g_session = kind.label;
+    g_run = 0;
+    const RunOutcome clean = Session(kind, main_window, server).Run(0);
+    if (!clean.ran) {
+        std::printf("FAIL: %s: the control is not created and embedded\n", kind.label);
+        return false;
+    }
+    bool sound = clean.calls > 0 && clean.calls < 0x10000 && clean.stored.has_value() &&
+                 !SelectionFound(clean.stored).starts_with("no ") && clean.silent.empty() &&
+                 clean.sinks_after_close == 0 && (kind.posts || clean.keys_handled > 0);
+    for (const Step& step : clean.steps) {
+        sound = sound && step.answer == S_OK;
+    }
+    if (!sound) {
+        std::printf("FAIL: %s: the clean session does not run as a host expects (%zu calls)\n",
+                    kind.label, clean.calls);
+        for (const Step& step : clean.steps) {
+            std::printf("  %s: %s %s\n", step.name.c_str(), Hex(step.answer).c_str(),
+                        step.description.c_str());
+        }
+        return false;
+    }
+    if (g_list) {
+        std::printf("%s:\n", kind.label);
+        for (const Step& step : clean.steps) {
+            for (std::size_t k = step.first_call; k <= step.last_call; ++k) {
+                const auto& [entry, in_event] = clean.clean_calls[k - 1];
+                std::printf("  %3zu %-28s %s%s\n", k, step.name.c_str(), entry.c_str(),
+                            in_event ? "  [browser event]" : "");
+            }
+        }
+    }
+    for (const auto& [name, count] : clean.calls_by_interface) {
+        tally.by_interface[name] += count;
+    }
+    tally.in_events += clean.browser_event_calls;
+
+    for (std::size_t k = 1; k <= clean.calls; ++k) {
+        g_run = k;
+        const RunOutcome run = Session(kind, main_window, server).Run(k);
+        const std::string call =
+            std::string(kind.label) + ", call " + std::to_string(k) + " (" + run.failed_entry + ")";
+        if (!run.ran) {
+            Fail(tally, call + ": the control is not created and embedded");
+            continue;
+        }
+        if (run.failed_entry.empty()) {
+            Fail(tally, call + ": the call was never made");
+            continue;
+        }
+        ++tally.injected;
+        if (AbsorbedByContract(run.failed_entry)) {
+            ++tally.absorbed;
+        }
+        const Verdict verdict = Judge(run, k);
+        if (verdict.wrong_hresult) {
+            ++tally.wrong_hresults;
+            std::printf("FAIL: %s: wrong answer%s\n", call.c_str(), verdict.detail.c_str());
+        }
+        if (SelectionFound(run.stored) != SelectionFound(clean.stored) && !verdict.part_of_save) {
+            ++tally.lost_saves;
+            std::printf("FAIL: %s: the host's table gives position %s, not %s\n", call.c_str(),
+                        SelectionFound(run.stored).c_str(), SelectionFound(clean.stored).c_str());
+        }
+        const bool unadvise_failed = run.failed_entry.starts_with("IConnectionPoint::Unadvise");
+        if (run.sinks_after_close != 0 && !unadvise_failed) {
+            Fail(tally, call + ": the range sink is still advised after the close");
+        }
+        for (const std::string& silent : run.silent) {
+            Fail(tally, call + ": " + silent);
+        }
+    }
+    return true;
+}
+
+int Run() {
+    SetUnhandledExceptionFilter(ReportCrash);
+    const com::UniqueHwnd main_window = MainWindow();
+    HttpRecorder server;
+    Tally tally;
+    bool swept = true;
+    for (const SessionKind& kind : kSessions) {
+        swept = Sweep(kind, main_window.Get(), server, tally) && swept;
+    }
+    std::printf("faults wine%d: injected=%zu crashes=0 wrong_hresults=%zu lost_saves=%zu\n",
+                static_cast<int>(sizeof(void*)) * 8, tally.injected, tally.wrong_hresults,
+                tally.lost_saves);
+    std::string split;
+    for (const auto& [name, count] : tally.by_interface) {
+        split += " " + name + "=" + std::to_string(count);
+    }
+    std::printf(
+        "  calls swept by interface:%s; through browser events %zu, absorbed by "
+        "contract %zu\n",
+        split.c_str(), tally.in_events, tally.absorbed);
+    return swept && tally.wrong_hresults == 0 && tally.lost_saves == 0 && tally.other_failures == 0
+               ? 0
+               : 1;
+}
+
+}  // namespace
+
+}  // namespace kvt::wintest
+
+int main(int argc, char** argv) {
+    kvt::wintest::g_list = argc > 1 && std::string_view(argv[1]) == "--list";
+    return kvt::wintest::RunWithOle([] { return kvt::wintest::Run(); });
+}
