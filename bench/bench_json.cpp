@@ -273,8 +273,9 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     }
 
     void PrintThroughput(const char* operation, const std::vector<std::string>& libraries) {
-        const std::string prefix =
-            std::string("BM_") + static_cast<char>(operation[0] - 'a' + 'A') + (operation + 1) + "_";
+        const std::string prefix = std::string("BM_") +
+                                   static_cast<char>(operation[0] - 'a' + 'A') + (operation + 1) +
+                                   "_";
         std::printf("\n%s, MB/s", operation);
         for (std::size_t i = 1; i < libraries.size(); ++i) {
             std::printf("; Qx/%s", libraries[i].c_str());

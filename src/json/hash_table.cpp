@@ -1,6 +1,7 @@
 #include "json/hash_table.h"
 
 #include <algorithm>
+#include <array>
 
 #include "json/name_hash.h"
 
@@ -13,13 +14,6 @@ std::uint32_t DefaultHash(void*, std::u16string_view name) {
 
 int BucketOf(std::uint32_t hash) {
     return static_cast<int>(hash & 0xFF);
-}
-
-// Orders entries by bucket, then by hash.
-bool SmallOrder(const HashEntry& a, const HashEntry& b) {
-    const int ba = BucketOf(a.Hash);
-    const int bb = BucketOf(b.Hash);
-    return ba != bb ? ba < bb : a.Hash < b.Hash;
 }
 
 // Index of an entry whose hash equals `hash` in a bucket sorted by hash, or -1.
@@ -56,6 +50,89 @@ int SearchBucket(std::span<const HashEntry> entries, std::uint32_t hash) {
 
 }  // namespace
 
+// The order of keys: bucket, then hash, then (with a name source) name.
+class TqxHashTable::KeyOrder {
+  public:
+    explicit KeyOrder(const TqxHashTable& table) : table_(table) {}
+
+    bool operator()(const HashEntry& a, const HashEntry& b) const { return Compare(a, b) < 0; }
+
+    int Compare(const HashEntry& a, const HashEntry& b) const {
+        const int ba = BucketOf(a.Hash);
+        const int bb = BucketOf(b.Hash);
+        if (ba != bb) {
+            return ba < bb ? -1 : 1;
+        }
+        if (a.Hash != b.Hash) {
+            return a.Hash < b.Hash ? -1 : 1;
+        }
+        if (table_.name_source_ == nullptr) {
+            return 0;
+        }
+        return CompareNames(NameAt(a.Position), NameAt(b.Position));
+    }
+
+    // The stored name at `position` against `name`.
+    int CompareWith(std::int32_t position, std::u16string_view name) const {
+        return CompareNames(NameAt(position), name);
+    }
+
+  private:
+    // A position without a name sorts as the empty name.
+    std::u16string_view NameAt(std::int32_t position) const {
+        std::u16string_view name;
+        if (!table_.name_source_(table_.name_context_, position, name)) {
+            return {};
+        }
+        return name;
+    }
+
+    int CompareNames(std::u16string_view a, std::u16string_view b) const {
+        ++table_.name_comparisons_;
+        const int order = a.compare(b);
+        return order < 0 ? -1 : (order > 0 ? 1 : 0);
+    }
+
+    const TqxHashTable& table_;
+};
+
+namespace {
+
+// Sorts entries[first, end) (stores in their order) into the sorted, distinct
+// entries[0, first); of equal keys the one stored last stays.
+void MergeStores(std::vector<HashEntry>& entries, std::size_t first,
+                 const auto& order /* TqxHashTable::KeyOrder */) {
+    if ((entries.size() - first) * 16 <= first) {
+        // A few stores into many entries: each finds its place by bisection.
+        const std::vector<HashEntry> stores(entries.begin() + static_cast<std::ptrdiff_t>(first),
+                                            entries.end());
+        entries.resize(first);
+        for (const HashEntry& store : stores) {
+            const auto at = std::upper_bound(entries.begin(), entries.end(), store, order);
+            if (at != entries.begin() && order.Compare(*(at - 1), store) == 0) {
+                *(at - 1) = store;
+            } else {
+                entries.insert(at, store);
+            }
+        }
+        return;
+    }
+    const auto middle = entries.begin() + static_cast<std::ptrdiff_t>(first);
+    std::stable_sort(middle, entries.end(), order);
+    std::inplace_merge(entries.begin(), middle, entries.end(), order);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (kept > 0 && order.Compare(entries[kept - 1], entries[i]) == 0) {
+            entries[kept - 1] = entries[i];
+        } else {
+            entries[kept++] = entries[i];
+        }
+    }
+    entries.resize(kept);
+}
+
+}  // namespace
+
 TqxHashTable::TqxHashTable() : function_(&DefaultHash) {}
 
 void TqxHashTable::SetHashFunction(HashFunctionType function, void* context) {
@@ -69,17 +146,71 @@ void TqxHashTable::SetNameSource(NameSourceType source, const void* context) {
 }
 
 void TqxHashTable::Clear() {
+    pending_.clear();
     small_.clear();
     buckets_.reset();
 }
 
 void TqxHashTable::Reserve(std::size_t count) {
+    pending_.reserve(count);
     if (!buckets_ && count <= kSmallLimit) {
         small_.reserve(count);
     }
 }
 
+void TqxHashTable::Store(std::u16string_view name, std::int32_t position) {
+    pending_.push_back({function_(context_, name), position});
+}
+
+void TqxHashTable::Settle() const {
+    if (pending_.empty()) {
+        return;
+    }
+    if (!buckets_ && small_.size() + pending_.size() > kSmallLimit) {
+        SpreadIntoBuckets();
+    }
+    const KeyOrder order(*this);
+    if (!buckets_) {
+        const std::size_t first = small_.size();
+        small_.insert(small_.end(), pending_.begin(), pending_.end());
+        MergeStores(small_, first, order);
+    } else {
+        // Each bucket that received stores merges them behind its sorted entries.
+        constexpr std::size_t kUntouched = static_cast<std::size_t>(-1);
+        std::array<std::size_t, kBucketCount> first_new;
+        first_new.fill(kUntouched);
+        for (const HashEntry& entry : pending_) {
+            auto& bucket = buckets_[static_cast<std::size_t>(BucketOf(entry.Hash))];
+            std::size_t& first = first_new[static_cast<std::size_t>(BucketOf(entry.Hash))];
+            if (first == kUntouched) {
+                first = bucket.size();
+            }
+            bucket.push_back(entry);
+        }
+        for (std::size_t b = 0; b < first_new.size(); ++b) {
+            if (first_new[b] != kUntouched) {
+                MergeStores(buckets_[b], first_new[b], order);
+            }
+        }
+    }
+    pending_.clear();
+}
+
+void TqxHashTable::SpreadIntoBuckets() const {
+    buckets_ = std::make_unique<std::vector<HashEntry>[]>(kBucketCount);
+    for (const HashEntry& entry : small_) {
+        buckets_[static_cast<std::size_t>(BucketOf(entry.Hash))].push_back(entry);
+    }
+    small_.clear();
+    small_.shrink_to_fit();
+}
+
 std::span<const HashEntry> TqxHashTable::Bucket(int bucket) const {
+    Settle();
+    return BuiltBucket(bucket);
+}
+
+std::span<const HashEntry> TqxHashTable::BuiltBucket(int bucket) const {
     if (buckets_) {
         return buckets_[static_cast<std::size_t>(bucket)];
     }
@@ -92,68 +223,37 @@ std::span<const HashEntry> TqxHashTable::Bucket(int bucket) const {
     return {first, last};
 }
 
-std::span<HashEntry> TqxHashTable::MutableBucket(int bucket) {
-    const std::span<const HashEntry> entries = Bucket(bucket);
-    return {const_cast<HashEntry*>(entries.data()), entries.size()};
-}
-
 bool TqxHashTable::Locate(std::u16string_view name, std::uint32_t& hash, int& bucket,
                           int& place) const {
+    Settle();
     hash = function_(context_, name);
     bucket = BucketOf(hash);
-    const std::span<const HashEntry> entries = Bucket(bucket);
-    place = SearchBucket(entries, hash);
-    if (place < 0 || name_source_ == nullptr) {
+    const std::span<const HashEntry> entries = BuiltBucket(bucket);
+    if (name_source_ == nullptr) {
+        place = SearchBucket(entries, hash);
         return place >= 0;
     }
-    // Entries with an equal hash are adjacent: confirm the name within that run.
-    auto first = static_cast<std::size_t>(place);
-    while (first > 0 && entries[first - 1].Hash == hash) {
-        --first;
-    }
-    for (std::size_t i = first; i < entries.size() && entries[i].Hash == hash; ++i) {
-        std::u16string_view stored;
-        if (name_source_(name_context_, entries[i].Position, stored) && stored == name) {
-            place = static_cast<int>(i);
+    // The names sharing the hash are one run, in name order: bisect it by name.
+    const auto by_hash = [](const HashEntry& a, const HashEntry& b) { return a.Hash < b.Hash; };
+    const auto run = std::equal_range(entries.begin(), entries.end(), HashEntry{hash, 0}, by_hash);
+    const KeyOrder order(*this);
+    auto lo = run.first;
+    auto hi = run.second;
+    while (lo < hi) {
+        const auto mid = lo + (hi - lo) / 2;
+        const int c = order.CompareWith(mid->Position, name);
+        if (c == 0) {
+            place = static_cast<int>(mid - entries.begin());
             return true;
+        }
+        if (c < 0) {
+            lo = mid + 1;
+        } else {
+            hi = mid;
         }
     }
     place = -1;
     return false;
-}
-
-void TqxHashTable::Store(std::u16string_view name, std::int32_t position) {
-    std::uint32_t hash = 0;
-    int bucket = 0;
-    int place = 0;
-    if (Locate(name, hash, bucket, place)) {
-        MutableBucket(bucket)[static_cast<std::size_t>(place)].Position = position;
-        return;
-    }
-    Insert(bucket, {hash, position});
-}
-
-// Adds a new entry behind any entries of equal hash, keeping the order sorted.
-void TqxHashTable::Insert(int bucket, HashEntry entry) {
-    if (!buckets_ && small_.size() >= kSmallLimit) {
-        SpreadIntoBuckets();
-    }
-    if (!buckets_) {
-        small_.insert(std::upper_bound(small_.begin(), small_.end(), entry, SmallOrder), entry);
-        return;
-    }
-    auto& entries = buckets_[static_cast<std::size_t>(bucket)];
-    const auto by_hash = [](const HashEntry& a, const HashEntry& b) { return a.Hash < b.Hash; };
-    entries.insert(std::upper_bound(entries.begin(), entries.end(), entry, by_hash), entry);
-}
-
-void TqxHashTable::SpreadIntoBuckets() {
-    buckets_ = std::make_unique<std::vector<HashEntry>[]>(kBucketCount);
-    for (const HashEntry& entry : small_) {
-        buckets_[static_cast<std::size_t>(BucketOf(entry.Hash))].push_back(entry);
-    }
-    small_.clear();
-    small_.shrink_to_fit();
 }
 
 std::int32_t TqxHashTable::Find(std::u16string_view name) const {
@@ -163,7 +263,7 @@ std::int32_t TqxHashTable::Find(std::u16string_view name) const {
     if (!Locate(name, hash, bucket, place)) {
         return -1;
     }
-    return Bucket(bucket)[static_cast<std::size_t>(place)].Position;
+    return BuiltBucket(bucket)[static_cast<std::size_t>(place)].Position;
 }
 
 }  // namespace kvt::json

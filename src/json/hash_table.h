@@ -2,14 +2,18 @@
 // The name index of a JSON object: 256 buckets chosen by the low byte of the name's hash,
 // each kept sorted by hash, scanned below 25 entries and bisected from 25.
 //
-// The name hash takes fewer than 2^17 values, so different names of a large object often
-// share a hash. With a name source installed (every object installs one) a hash match is
-// confirmed by comparing the names, and different names with one hash are separate keys
-// kept next to each other. Without a name source, keys compare by hash only.
+// The name hash takes fewer than 2^17 values and stops at a U+0000 unit, so different
+// names of a large object often share a hash, and text can make any number of them do
+// so. With a name source installed (every object installs one) a hash match is confirmed
+// by comparing the names: different names with one hash are separate keys, kept next to
+// each other in name order, so finding or adding one costs a bisection by name however
+// many names share the hash. Without a name source, keys compare by hash only.
 //
-// Most objects of a document have a handful of members: until the index holds
-// kSmallLimit entries, all buckets live in one vector ordered by (bucket, hash), so a
-// small object costs one small allocation instead of 256 lists.
+// Stores are collected and sorted into the buckets in one batch by the first lookup that
+// follows them; the latest position stored for a key wins, as if each store had been
+// applied in turn. Most objects of a document have a handful of members: until the index
+// holds kSmallLimit entries, all buckets live in one vector ordered by (bucket, hash), so
+// a small object costs one small allocation instead of 256 lists.
 
 #include <cstdint>
 #include <memory>
@@ -38,6 +42,7 @@ class TqxHashTable {
     TqxHashTable();
 
     // Records `position` for `name`; a name already present gets its position replaced.
+    // With a name source, the source must give `name` at `position`.
     void Store(std::u16string_view name, std::int32_t position);
     // The position stored for `name`, or -1.
     std::int32_t Find(std::u16string_view name) const;
@@ -53,17 +58,28 @@ class TqxHashTable {
     // The entries of one bucket, in ascending hash order.
     std::span<const HashEntry> Bucket(int bucket) const;
 
+    // How many times two names have been compared since construction; lets tests bound
+    // the work of stores and lookups without timing them.
+    std::uint64_t NameComparisons() const { return name_comparisons_; }
+
   private:
-    std::span<HashEntry> MutableBucket(int bucket);
-    void Insert(int bucket, HashEntry entry);
-    void SpreadIntoBuckets();
+    class KeyOrder;
+
+    std::span<const HashEntry> BuiltBucket(int bucket) const;
+    // Sorts the entries stored since the last lookup into the buckets.
+    void Settle() const;
+    void SpreadIntoBuckets() const;
 
     HashFunctionType function_;
     void* context_ = nullptr;
     NameSourceType name_source_ = nullptr;
     const void* name_context_ = nullptr;
-    std::vector<HashEntry> small_;  // all entries, ordered by (bucket, hash), while small
-    std::unique_ptr<std::vector<HashEntry>[]> buckets_;  // the 256 lists, once large
+    // The index is settled lazily from const lookups; a tree is used by one thread at a
+    // time, so this needs no lock.
+    mutable std::vector<HashEntry> pending_;  // stores not yet sorted in, in store order
+    mutable std::vector<HashEntry> small_;    // all entries, ordered by (bucket, hash), while small
+    mutable std::unique_ptr<std::vector<HashEntry>[]> buckets_;  // the 256 lists, once large
+    mutable std::uint64_t name_comparisons_ = 0;
 };
 
 }  // namespace kvt::json

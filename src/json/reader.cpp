@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 
 #include "base/hex.h"
@@ -279,17 +280,37 @@ class Reader {
         const char* end = reinterpret_cast<const char*>(text_ + last);
         const auto result = std::from_chars(begin, end, parsed);
         if (result.ec == std::errc::result_out_of_range) {
-            // The magnitude decides: beyond the range of the type is an error, below it is 0.
+            // The magnitude decides: beyond the range of the type is an error, below its
+            // normal range the value is the nearest subnormal (or 0 below those).
             const long magnitude = (significant > 0 ? significant : 0) + total;
             if (magnitude > 0) {
                 return false;
             }
-            parsed = 0;
+            parsed = ConvertTinyNumeral(first, last, total);
         } else if (result.ec != std::errc() || result.ptr != end) {
             return false;
         }
         value = negative ? -parsed : parsed;
         return true;
+    }
+
+    // The value of a numeral below the normal range of the type, rounded to the nearest
+    // subnormal. `from_chars` reports such values as out of range without giving them, so
+    // the C library converts the digits as one integer times a power of ten: without a
+    // decimal separator the text means the same in every locale.
+    long double ConvertTinyNumeral(std::size_t first, std::size_t last, long total) const {
+        std::string numeral;
+        for (std::size_t i = first; i < last && text_[i] != 'e' && text_[i] != 'E'; ++i) {
+            if (IsDigit(text_[i]) && (!numeral.empty() || text_[i] != '0')) {
+                numeral.push_back(static_cast<char>(text_[i]));
+            }
+        }
+        if (numeral.empty()) {
+            return 0;
+        }
+        numeral += 'e';
+        numeral += std::to_string(total);
+        return std::strtold(numeral.c_str(), nullptr);
     }
 
     // Reads a string token into `out`.

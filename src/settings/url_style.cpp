@@ -20,6 +20,20 @@ int MessagePosition(std::size_t index) {
     return static_cast<int>(index + 1);
 }
 
+// The bytes of a bad escape as a message shows them: a zero byte would end the message
+// text, so it appears as "\x00".
+AnsiString ShownEscape(std::string_view escape) {
+    AnsiString shown;
+    for (const char c : escape) {
+        if (c == '\0') {
+            shown += "\\x00";
+        } else {
+            shown.push_back(c);
+        }
+    }
+    return shown;
+}
+
 char DecodeEscape(std::string_view text, std::size_t percent) {
     if (percent + 2 >= text.size()) {
         throw Exception(Format("Error decoding URL style (%%XX) encoded string at position %d",
@@ -27,9 +41,9 @@ char DecodeEscape(std::string_view text, std::size_t percent) {
     }
     const int byte = HexByteValue(text[percent + 1], text[percent + 2]);
     if (byte < 0) {
-        const AnsiString escape(text.substr(percent, 3));
         throw EConvertError(Format("Invalid URL encoded character (%s) at position %d",
-                                   escape.c_str(), MessagePosition(percent)));
+                                   ShownEscape(text.substr(percent, 3)).c_str(),
+                                   MessagePosition(percent)));
     }
     return static_cast<char>(byte);
 }

@@ -160,6 +160,46 @@ TEST(TqxHashTable, BisectionFindsEntriesInAnyInsertionOrder) {
     EXPECT_EQ(table.Find(u"200"), -1);
 }
 
+// Names that differ only after a U+0000 unit: they all hash like the empty name.
+WideString Colliding(int number) {
+    WideString name(1, u'\0');
+    return name + Numbered("", number);
+}
+
+TEST(TqxHashTable, NamesSharingOneHashCostABisectionEachNotAScan) {
+    constexpr int kMembers = 4096;
+    constexpr std::uint64_t kBisection = 13;  // comparisons to bisect 4096 names, and one more
+    TqxJSONobject object(true);
+    for (int i = 0; i < kMembers; ++i) {
+        object.AddMember(Colliding(i), std::int32_t{i});
+    }
+    object.AddMember(Colliding(7), std::int32_t{-7});  // repeated: lookups find this one
+    const TqxHashTable& index = object.NameIndex();
+
+    // The first lookup sorts every store in: n log n comparisons, where scanning the
+    // names that share the hash at each store took n^2 / 2 (8 million here).
+    std::uint64_t count = index.NameComparisons();
+    EXPECT_EQ(object.FindMember(Colliding(1)), 1);
+    EXPECT_LE(index.NameComparisons() - count, 3 * kMembers * kBisection);
+    EXPECT_EQ(index.Bucket(0).size(), static_cast<std::size_t>(kMembers));
+
+    for (int i = 0; i < kMembers; i += 61) {
+        count = index.NameComparisons();
+        EXPECT_EQ(object.FindMember(Colliding(i)), i == 7 ? kMembers : i);
+        EXPECT_LE(index.NameComparisons() - count, kBisection) << i;
+    }
+    EXPECT_EQ(object.IntAt(7), -7);
+    EXPECT_EQ(object.FindMember(Colliding(kMembers)), -1);
+
+    // Members added one at a time between lookups cost a bisection each as well.
+    for (int i = kMembers; i < kMembers + 100; ++i) {
+        count = index.NameComparisons();
+        object.AddMember(Colliding(i), std::int32_t{i});
+        EXPECT_EQ(object.FindMember(Colliding(i)), i + 1);
+        EXPECT_LE(index.NameComparisons() - count, 2 * kBisection + 1) << i;
+    }
+}
+
 TEST(TqxHashTable, ObjectLookupStaysCorrectWithManyMembers) {
     TqxJSONobject object(true);
     for (int i = 0; i < 20000; ++i) {

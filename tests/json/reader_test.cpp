@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "json/reader.h"
@@ -125,6 +126,41 @@ TEST(JsonReader, NumbersKeepExtendedPrecision) {
     EXPECT_EQ(number(0), 0.1L);
     EXPECT_EQ(number(1), 9007199254740993.0L);  // not representable as a double
     EXPECT_EQ(static_cast<double>(number(2)), 1.7976931348623157e308);
+}
+
+TEST(JsonReader, NumbersReadBackThroughTheGeneralFormat) {
+    struct NumberCase {
+        const char* text;
+        const char* written;
+    };
+    const NumberCase cases[] = {
+        // Exact ties at the 15th digit round away from zero.
+        {"100000000000000.5", "100000000000001"},
+        {"-100000000000000.5", "-100000000000001"},
+        {"1234567890123.125", "1234567890123.13"},
+        {"123456789012344500", "1.23456789012345E17"},  // a tie only the extended type holds
+        // Not ties once read: the nearest extended values lie just below and just above.
+        {"0.3000000000000005", "0.3"},
+        {"0.1234567890123455", "0.123456789012346"},
+    };
+    const NumberCase subnormal_cases[] = {
+        // Below the extended type's normal range: the nearest subnormal, not 0.
+        {"3.3e-4932", "3.3E-4932"},
+        {"-3.3e-4932", "-3.3E-4932"},
+        {"0.00033e-4928", "3.3E-4932"},
+        {"4e-4951", "3.64519953188247E-4951"},
+        {"2e-4951", "3.64519953188247E-4951"},  // above half the smallest subnormal
+        {"1e-4951", "0"},                       // below it
+        {"1e-5000", "0"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Reparse(c.text), c.written) << c.text;
+    }
+    if constexpr (std::numeric_limits<NumberType>::min_exponent < -16000) {
+        for (const auto& c : subnormal_cases) {
+            EXPECT_EQ(Reparse(c.text), c.written) << c.text;
+        }
+    }
 }
 
 TEST(JsonReader, RepeatedNamesStayInTextOrderAndTheLastOneIsFound) {

@@ -60,6 +60,9 @@ TEST(UrlStyleTest, ReportsBadEscapesWithTheirPosition) {
         {"ab%", false, "Error decoding URL style (%XX) encoded string at position 3"},
         {"%zz", true, "Invalid URL encoded character (%zz) at position 1"},
         {"ok%%x%4g", true, "Invalid URL encoded character (%4g) at position 6"},
+        // A zero byte in the escape must not cut the message short.
+        {std::string("%\0A", 3), true, "Invalid URL encoded character (%\\x00A) at position 1"},
+        {std::string("x%A\0", 4), true, "Invalid URL encoded character (%A\\x00) at position 2"},
     };
     for (const auto& c : cases) {
         try {
