@@ -1,6 +1,7 @@
 #include "base/number_text.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -19,6 +20,12 @@ struct Decimal {
     int count = 0;
     int exponent = 0;
 };
+
+void StripTrailingZeros(Decimal& decimal) {
+    while (decimal.count > 0 && decimal.digits[decimal.count - 1] == '0') {
+        --decimal.count;
+    }
+}
 
 // Reads the digits and exponent of to_chars' scientific text "d.ddd...e[+-]xx".
 int ReadScientific(const char* text, const char* end, char* digits, int wanted) {
@@ -94,10 +101,79 @@ void RoundTieAwayFromZero(long double magnitude, Decimal& decimal) {
     decimal.exponent = exponent + 1;
 }
 
+// Powers of ten that long double holds exactly (5^27 < 2^64).
+constexpr int kExactPowers = 27;
+
+long double ExactPowerOfTen(int exponent) {
+    static const auto table = [] {
+        std::array<long double, kExactPowers + 1> powers{};
+        powers[0] = 1;
+        for (std::size_t i = 1; i < powers.size(); ++i) {
+            powers[i] = powers[i - 1] * 10;
+        }
+        return powers;
+    }();
+    return table[static_cast<std::size_t>(exponent)];
+}
+
+// The common case without any decimal conversion: magnitude * 10^(15-e), with e its
+// decimal exponent, is one multiplication or division by an exact power of ten, so it
+// is the exact product rounded once (an error below 2^-14 with a 64-bit significand, the
+// product being below 2^50). Rounding it to an integer gives the 15 digits unless its
+// fraction lies near one half; those values, exact ties among them, and magnitudes that
+// need powers beyond the exact ones are left to the full conversion (false).
+bool FastDigits(long double magnitude, Decimal& decimal) {
+    if (std::numeric_limits<long double>::digits < 64 || !(magnitude >= 1e-11L) ||
+        !(magnitude < 1e40L)) {
+        return false;
+    }
+    // An estimate of e from the binary exponent, corrected below.
+    int e = static_cast<int>(std::floor(std::ilogb(magnitude) * 0.30102999566398120)) + 1;
+    long double scaled = 0;
+    for (int attempt = 0;; ++attempt) {
+        if (attempt == 3) {
+            return false;
+        }
+        const int k = kPrecision - e;
+        if (k > kExactPowers || k < -kExactPowers) {
+            return false;
+        }
+        scaled = k >= 0 ? magnitude * ExactPowerOfTen(k) : magnitude / ExactPowerOfTen(-k);
+        if (scaled < 1e14L) {
+            --e;
+        } else if (scaled >= 1e15L) {
+            ++e;
+        } else {
+            break;
+        }
+    }
+    auto whole = static_cast<std::uint64_t>(scaled);
+    const long double fraction = scaled - static_cast<long double>(whole);
+    constexpr long double kMargin = 1.0L / 1024;
+    if (fraction > 0.5L - kMargin && fraction < 0.5L + kMargin) {
+        return false;
+    }
+    if (fraction > 0.5L) {
+        ++whole;
+    }
+    if (whole == 1000000000000000u) {  // 99...9.5 and up carry into the next decade
+        whole = 100000000000000u;
+        ++e;
+    }
+    std::to_chars(decimal.digits, decimal.digits + kPrecision, whole);
+    decimal.count = kPrecision;
+    decimal.exponent = e;
+    return true;
+}
+
 // Rounds `magnitude` to 15 significant digits, exactly as the extended value demands.
 Decimal ToDecimal(long double magnitude) {
     char text[64];
     Decimal decimal;
+    if (FastDigits(magnitude, decimal)) {
+        StripTrailingZeros(decimal);
+        return decimal;
+    }
     const auto narrow = static_cast<double>(magnitude);
     int exponent = 0;
     if (static_cast<long double>(narrow) == magnitude) {
@@ -143,9 +219,7 @@ Decimal ToDecimal(long double magnitude) {
     if (IsExactTie(magnitude, decimal.exponent)) {
         RoundTieAwayFromZero(magnitude, decimal);
     }
-    while (decimal.count > 0 && decimal.digits[decimal.count - 1] == '0') {
-        --decimal.count;
-    }
+    StripTrailingZeros(decimal);
     return decimal;
 }
 

@@ -152,10 +152,7 @@ void TqxHashTable::Clear() {
 }
 
 void TqxHashTable::Reserve(std::size_t count) {
-    pending_.reserve(count);
-    if (!buckets_ && count <= kSmallLimit) {
-        small_.reserve(count);
-    }
+    pending_.reserve(pending_.size() + count);
 }
 
 void TqxHashTable::Store(std::u16string_view name, std::int32_t position) {

@@ -52,7 +52,7 @@ class TqxHashTable {
     void SetNameSource(NameSourceType source, const void* context);
     // Removes every entry; the hash and name functions stay.
     void Clear();
-    // Prepares room for `count` entries.
+    // Prepares room for `count` more stores.
     void Reserve(std::size_t count);
 
     // The entries of one bucket, in ascending hash order.

@@ -323,15 +323,17 @@ class Reader {
         }
         ++pos_;
         const std::size_t run = pos_;
-        while (pos_ < size_ && text_[pos_] != '"' && text_[pos_] != '\\') {
-            ++pos_;
-        }
+        const unsigned high = ScanPlainBytes();
         if (pos_ >= size_) {
             pos_ = start;
             return false;
         }
         if (text_[pos_] == '"') {
-            out = DecodeUtf8(text_ + run, pos_ - run);
+            if (high < 0x80) {
+                out.assign(text_ + run, text_ + pos_);  // ASCII widens unit by unit
+            } else {
+                out = DecodeUtf8(text_ + run, pos_ - run);
+            }
             ++pos_;
             return true;
         }
@@ -342,6 +344,32 @@ class Reader {
         }
         out = DecodeUtf8(reinterpret_cast<const unsigned char*>(buffer_.data()), buffer_.size());
         return true;
+    }
+
+    // Steps over string bytes up to the next quotation mark or backslash (or the end);
+    // returns the OR of the bytes passed, so that 0x80 and up shows any non-ASCII byte.
+    // Eight bytes at a time while none of them ends the run.
+    unsigned ScanPlainBytes() {
+        constexpr std::uint64_t kOnes = 0x0101010101010101u;
+        constexpr std::uint64_t kHighs = 0x8080808080808080u;
+        const auto has_zero_byte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+        std::uint64_t high = 0;
+        while (size_ - pos_ >= 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, text_ + pos_, 8);
+            if (has_zero_byte(word ^ (kOnes * '"')) != 0 ||
+                has_zero_byte(word ^ (kOnes * '\\')) != 0) {
+                break;
+            }
+            high |= word;
+            pos_ += 8;
+        }
+        unsigned high_byte = (high & kHighs) != 0 ? 0x80 : 0;
+        while (pos_ < size_ && text_[pos_] != '"' && text_[pos_] != '\\') {
+            high_byte |= text_[pos_];
+            ++pos_;
+        }
+        return high_byte;
     }
 
     // Continues a string at its first backslash, collecting bytes into buffer_.

@@ -259,12 +259,19 @@ TqxJSONbase* TqxJSONobject::NamedItemAt(int position, AnsiString& name) const {
 }
 
 int TqxJSONobject::AttachPair(std::unique_ptr<TqxJSONobjectmethod> pair) {
-    const TqxJSONobjectmethod* stored = pair.get();
-    const int position = TqxJSONcustomlist::Append(std::move(pair));
-    if (position >= 0 && Hashed) {
-        name_index_.Store(stored->PairName, position);
+    return TqxJSONcustomlist::Append(std::move(pair));
+}
+
+void TqxJSONobject::SyncIndex() const {
+    if (!Hashed || indexed_ == ItemCount()) {
+        return;
     }
-    return position;
+    name_index_.Reserve(static_cast<std::size_t>(ItemCount() - indexed_));
+    for (; indexed_ < ItemCount(); ++indexed_) {
+        const auto& pair =
+            static_cast<const TqxJSONobjectmethod&>(*Items[static_cast<std::size_t>(indexed_)]);
+        name_index_.Store(pair.PairName, indexed_);
+    }
 }
 
 int TqxJSONobject::Append(std::unique_ptr<TqxJSONbase> value) {
@@ -292,13 +299,8 @@ void TqxJSONobject::DeleteAt(int position) {
 }
 
 void TqxJSONobject::RebuildIndex() {
-    if (!Hashed) {
-        return;
-    }
     name_index_.Clear();
-    for (int i = 0; i < ItemCount(); ++i) {
-        name_index_.Store(PairAt(i)->PairName, i);
-    }
+    indexed_ = 0;
 }
 
 int TqxJSONobject::AddMember(WideString name, std::unique_ptr<TqxJSONbase> value) {
@@ -326,6 +328,7 @@ TqxJSONobjectmethod* TqxJSONobject::PairAt(int position) const {
 
 int TqxJSONobject::FindMember(std::u16string_view name) const {
     if (Hashed) {
+        SyncIndex();
         return name_index_.Find(name);
     }
     for (int i = 0; i < ItemCount(); ++i) {

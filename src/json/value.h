@@ -168,18 +168,20 @@ class TqxJSONobject final : public TqxJSONcustomlist {
     TqxJSONbase* MemberAt(int position) const;
 
     // An object holds only pairs: other values are refused (-1, or nothing replaced).
-    // Appending a pair records its name in the index; deleting or replacing a pair
+    // The names of appended pairs reach the index in one batch at the next lookup (a
+    // parsed document is mostly never searched by name); deleting or replacing a pair
     // rebuilds the index so that lookups never see stale positions.
     int Append(std::unique_ptr<TqxJSONbase> value) override;
     void ReplaceItem(int position, std::unique_ptr<TqxJSONbase> value) override;
     void DeleteAt(int position) override;
     int AttachPair(std::unique_ptr<TqxJSONobjectmethod> pair);
-    void Reserve(std::size_t count) {
-        TqxJSONcustomlist::Reserve(count);
-        name_index_.Reserve(count);
-    }
+    void Reserve(std::size_t count) { TqxJSONcustomlist::Reserve(count); }
 
-    const TqxHashTable& NameIndex() const { return name_index_; }
+    // The index with every member's name recorded.
+    const TqxHashTable& NameIndex() const {
+        SyncIndex();
+        return name_index_;
+    }
     // The pair at `position`, or nullptr.
     TqxJSONobjectmethod* PairAt(int position) const;
     const bool Hashed;
@@ -189,9 +191,13 @@ class TqxJSONobject final : public TqxJSONcustomlist {
 
   private:
     void RebuildIndex();
+    // Records in the index the names of the pairs appended since the last lookup.
+    void SyncIndex() const;
     static bool NameOfPair(const void* object, std::int32_t position, std::u16string_view& name);
 
-    TqxHashTable name_index_;
+    // Brought up to date by const lookups; a tree is used by one thread at a time.
+    mutable TqxHashTable name_index_;
+    mutable int indexed_ = 0;  // pairs [0, indexed_) are recorded in name_index_
 };
 
 }  // namespace kvt::json

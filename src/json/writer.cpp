@@ -1,5 +1,6 @@
 #include "json/writer.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -14,6 +15,16 @@ namespace {
 // The buffer starts small and doubles: a settings record costs one small allocation and
 // a long document a logarithmic number of copies.
 constexpr std::size_t kInitialBuffer = 1024;
+
+// The ASCII units a string writes as themselves: from 0x20 up, except those with a short
+// escape.
+constexpr std::array<bool, 128> kCopiedAsIs = [] {
+    std::array<bool, 128> table{};
+    for (std::size_t unit = 0x20; unit < table.size(); ++unit) {
+        table[unit] = detail::EscapeLetterOf(static_cast<unsigned char>(unit)) == '\0';
+    }
+    return table;
+}();
 
 // One growable output buffer; `used_` bytes of `out_` hold text.
 class Writer {
@@ -110,11 +121,13 @@ class Writer {
             return;
         }
         // Whole numbers below 10^15 print as plain integers; skip the general formatter.
-        if (value == std::trunc(value) && std::fabs(value) < 1e15L) {
-            char* at = Reserve(24);
-            used_ += static_cast<std::size_t>(
-                std::to_chars(at, at + 24, static_cast<long long>(value)).ptr - at);
-            return;
+        if (std::fabs(value) < 1e15L) {
+            const auto whole = static_cast<long long>(value);
+            if (static_cast<NumberType>(whole) == value) {
+                char* at = Reserve(24);
+                used_ += static_cast<std::size_t>(std::to_chars(at, at + 24, whole).ptr - at);
+                return;
+            }
         }
         number_.clear();
         AppendFloatGeneral(number_, value);
@@ -141,11 +154,10 @@ class Writer {
         *at++ = '"';
         for (const char16_t unit : text) {
             if (unit < 0x80) {
-                if (unit < 0x20 ||
-                    detail::EscapeLetterOf(static_cast<unsigned char>(unit)) != '\0') {
-                    at += Escape(static_cast<unsigned char>(unit), at);
-                } else {
+                if (kCopiedAsIs[unit]) {
                     *at++ = static_cast<char>(unit);
+                } else {
+                    at += Escape(static_cast<unsigned char>(unit), at);
                 }
             } else if (unit < 0x800) {
                 *at++ = static_cast<char>(0xC0 | (unit >> 6));
