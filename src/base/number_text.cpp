@@ -104,16 +104,17 @@ void RoundTieAwayFromZero(long double magnitude, Decimal& decimal) {
 // Powers of ten that long double holds exactly (5^27 < 2^64).
 constexpr int kExactPowers = 27;
 
+constexpr std::array<long double, kExactPowers + 1> kExactPowersOfTen = [] {
+    std::array<long double, kExactPowers + 1> powers{};
+    powers[0] = 1;
+    for (std::size_t i = 1; i < powers.size(); ++i) {
+        powers[i] = powers[i - 1] * 10;
+    }
+    return powers;
+}();
+
 long double ExactPowerOfTen(int exponent) {
-    static const auto table = [] {
-        std::array<long double, kExactPowers + 1> powers{};
-        powers[0] = 1;
-        for (std::size_t i = 1; i < powers.size(); ++i) {
-            powers[i] = powers[i - 1] * 10;
-        }
-        return powers;
-    }();
-    return table[static_cast<std::size_t>(exponent)];
+    return kExactPowersOfTen[static_cast<std::size_t>(exponent)];
 }
 
 // The common case without any decimal conversion: magnitude * 10^(15-e), with e its

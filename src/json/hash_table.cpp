@@ -146,60 +146,67 @@ void TqxHashTable::SetNameSource(NameSourceType source, const void* context) {
 }
 
 void TqxHashTable::Clear() {
-    pending_.clear();
-    small_.clear();
-    buckets_.reset();
+    entries_.reset();
+}
+
+TqxHashTable::Entries& TqxHashTable::MadeEntries() {
+    if (!entries_) {
+        entries_ = std::make_unique<Entries>();
+    }
+    return *entries_;
 }
 
 void TqxHashTable::Reserve(std::size_t count) {
-    pending_.reserve(pending_.size() + count);
+    std::vector<HashEntry>& pending = MadeEntries().pending;
+    pending.reserve(pending.size() + count);
 }
 
 void TqxHashTable::Store(std::u16string_view name, std::int32_t position) {
-    pending_.push_back({function_(context_, name), position});
+    MadeEntries().pending.push_back({function_(context_, name), position});
 }
 
 void TqxHashTable::Settle() const {
-    if (pending_.empty()) {
+    if (!entries_ || entries_->pending.empty()) {
         return;
     }
-    if (!buckets_ && small_.size() + pending_.size() > kSmallLimit) {
+    Entries& entries = *entries_;
+    if (!entries.buckets && entries.small.size() + entries.pending.size() > kSmallLimit) {
         SpreadIntoBuckets();
     }
     const KeyOrder order(*this);
-    if (!buckets_) {
-        const std::size_t first = small_.size();
-        small_.insert(small_.end(), pending_.begin(), pending_.end());
-        MergeStores(small_, first, order);
+    if (!entries.buckets) {
+        const std::size_t first = entries.small.size();
+        entries.small.insert(entries.small.end(), entries.pending.begin(), entries.pending.end());
+        MergeStores(entries.small, first, order);
     } else {
         // Each bucket that received stores merges them behind its sorted entries.
         constexpr std::size_t kUntouched = static_cast<std::size_t>(-1);
         std::array<std::size_t, kBucketCount> first_new;
         first_new.fill(kUntouched);
-        for (const HashEntry& entry : pending_) {
-            auto& bucket = buckets_[static_cast<std::size_t>(BucketOf(entry.Hash))];
-            std::size_t& first = first_new[static_cast<std::size_t>(BucketOf(entry.Hash))];
-            if (first == kUntouched) {
-                first = bucket.size();
+        for (const HashEntry& entry : entries.pending) {
+            const auto b = static_cast<std::size_t>(BucketOf(entry.Hash));
+            if (first_new[b] == kUntouched) {
+                first_new[b] = entries.buckets[b].size();
             }
-            bucket.push_back(entry);
+            entries.buckets[b].push_back(entry);
         }
         for (std::size_t b = 0; b < first_new.size(); ++b) {
             if (first_new[b] != kUntouched) {
-                MergeStores(buckets_[b], first_new[b], order);
+                MergeStores(entries.buckets[b], first_new[b], order);
             }
         }
     }
-    pending_.clear();
+    entries.pending.clear();
 }
 
 void TqxHashTable::SpreadIntoBuckets() const {
-    buckets_ = std::make_unique<std::vector<HashEntry>[]>(kBucketCount);
-    for (const HashEntry& entry : small_) {
-        buckets_[static_cast<std::size_t>(BucketOf(entry.Hash))].push_back(entry);
+    Entries& entries = *entries_;
+    entries.buckets = std::make_unique<std::vector<HashEntry>[]>(kBucketCount);
+    for (const HashEntry& entry : entries.small) {
+        entries.buckets[static_cast<std::size_t>(BucketOf(entry.Hash))].push_back(entry);
     }
-    small_.clear();
-    small_.shrink_to_fit();
+    entries.small.clear();
+    entries.small.shrink_to_fit();
 }
 
 std::span<const HashEntry> TqxHashTable::Bucket(int bucket) const {
@@ -208,13 +215,17 @@ std::span<const HashEntry> TqxHashTable::Bucket(int bucket) const {
 }
 
 std::span<const HashEntry> TqxHashTable::BuiltBucket(int bucket) const {
-    if (buckets_) {
-        return buckets_[static_cast<std::size_t>(bucket)];
+    if (!entries_) {
+        return {};
     }
+    if (entries_->buckets) {
+        return entries_->buckets[static_cast<std::size_t>(bucket)];
+    }
+    const std::vector<HashEntry>& small = entries_->small;
     const auto by_bucket = [](const HashEntry& entry, int b) { return BucketOf(entry.Hash) < b; };
-    const auto first = std::lower_bound(small_.begin(), small_.end(), bucket, by_bucket);
+    const auto first = std::lower_bound(small.begin(), small.end(), bucket, by_bucket);
     auto last = first;
-    while (last != small_.end() && BucketOf(last->Hash) == bucket) {
+    while (last != small.end() && BucketOf(last->Hash) == bucket) {
         ++last;
     }
     return {first, last};

@@ -65,6 +65,8 @@ class TqxHashTable {
   private:
     class KeyOrder;
 
+    struct Entries;
+    Entries& MadeEntries();
     std::span<const HashEntry> BuiltBucket(int bucket) const;
     // Sorts the entries stored since the last lookup into the buckets.
     void Settle() const;
@@ -74,11 +76,16 @@ class TqxHashTable {
     void* context_ = nullptr;
     NameSourceType name_source_ = nullptr;
     const void* name_context_ = nullptr;
-    // The index is settled lazily from const lookups; a tree is used by one thread at a
-    // time, so this needs no lock.
-    mutable std::vector<HashEntry> pending_;  // stores not yet sorted in, in store order
-    mutable std::vector<HashEntry> small_;    // all entries, ordered by (bucket, hash), while small
-    mutable std::unique_ptr<std::vector<HashEntry>[]> buckets_;  // the 256 lists, once large
+    struct Entries {
+        std::vector<HashEntry> pending;  // stores not yet sorted in, in store order
+        std::vector<HashEntry> small;    // all entries, ordered by (bucket, hash), while small
+        std::unique_ptr<std::vector<HashEntry>[]> buckets;  // the 256 lists, once large
+    };
+
+    // Made by the first store, so that an object never searched by name stays small. The
+    // index is settled lazily from const lookups; a tree is used by one thread at a time,
+    // so this needs no lock.
+    mutable std::unique_ptr<Entries> entries_;
     mutable std::uint64_t name_comparisons_ = 0;
 };
 

@@ -43,11 +43,12 @@ void CodePointToUtf8(std::uint32_t value, std::string& out) {
     }
 }
 
-// UTF-8 bytes -> UTF-16; an invalid sequence anywhere gives the empty string.
-WideString DecodeUtf8(const unsigned char* bytes, std::size_t size) {
-    WideString out;
-    out.resize(size);
-    char16_t* dst = out.data();
+constexpr std::size_t kInvalidUtf8 = static_cast<std::size_t>(-1);
+
+// UTF-8 bytes -> UTF-16 units at `start` (room for `size` units); returns how many, or
+// kInvalidUtf8 for an invalid sequence anywhere.
+std::size_t DecodeUtf8(const unsigned char* bytes, std::size_t size, char16_t* const start) {
+    char16_t* dst = start;
     std::size_t i = 0;
     while (i < size) {
         const unsigned lead = bytes[i];
@@ -68,22 +69,22 @@ WideString DecodeUtf8(const unsigned char* bytes, std::size_t size) {
             extra = 3;
             cp = lead & 0x07;
         } else {
-            return {};
+            return kInvalidUtf8;
         }
         if (size - i <= extra) {
-            return {};
+            return kInvalidUtf8;
         }
         for (std::size_t k = 1; k <= extra; ++k) {
             const unsigned next = bytes[i + k];
             if (next < 0x80 || next > 0xBF) {
-                return {};
+                return kInvalidUtf8;
             }
             cp = (cp << 6) | (next & 0x3F);
         }
         i += extra + 1;
         if (extra == 3) {
             if (cp < 0x10000 || cp > 0x10FFFF) {
-                return {};
+                return kInvalidUtf8;
             }
             cp -= 0x10000;
             *dst++ = static_cast<char16_t>(0xD800 + (cp >> 10));
@@ -92,23 +93,32 @@ WideString DecodeUtf8(const unsigned char* bytes, std::size_t size) {
             *dst++ = static_cast<char16_t>(cp);
         }
     }
-    out.resize(static_cast<std::size_t>(dst - out.data()));
-    return out;
+    return static_cast<std::size_t>(dst - start);
+}
+
+// Bytes below 0x80 are their own UTF-16 units; written in place, with no temporary.
+void WidenAscii(const unsigned char* bytes, std::size_t size, WideString& out) {
+    out.resize(size);
+    char16_t* const units = out.data();
+    for (std::size_t i = 0; i < size; ++i) {
+        units[i] = bytes[i];
+    }
 }
 
 // Powers of ten that long double holds exactly (5^27 < 2^64).
 constexpr int kExactPowers = 27;
 
+constexpr std::array<long double, kExactPowers + 1> kExactPowersOfTen = [] {
+    std::array<long double, kExactPowers + 1> powers{};
+    powers[0] = 1;
+    for (std::size_t i = 1; i < powers.size(); ++i) {
+        powers[i] = powers[i - 1] * 10;
+    }
+    return powers;
+}();
+
 long double ExactPowerOfTen(int exponent) {
-    static const auto table = [] {
-        std::array<long double, kExactPowers + 1> powers{};
-        powers[0] = 1;
-        for (int i = 1; i <= kExactPowers; ++i) {
-            powers[static_cast<std::size_t>(i)] = powers[static_cast<std::size_t>(i - 1)] * 10;
-        }
-        return powers;
-    }();
-    return table[static_cast<std::size_t>(exponent)];
+    return kExactPowersOfTen[static_cast<std::size_t>(exponent)];
 }
 
 class Reader {
@@ -193,7 +203,53 @@ class Reader {
         return pos_ > start;
     }
 
+    // The common numeral in one pass: an optional sign, at most 18 digits in all, an
+    // optional fraction and no exponent. The digits form an exact integer and one exact
+    // division by a power of ten rounds the value correctly, as the general path would.
+    // False, with nothing consumed, for any other form.
+    bool ParseShortNumeral(NumberType& value) {
+        std::size_t i = pos_;
+        const bool negative = i < size_ && text_[i] == '-';
+        if (i < size_ && (text_[i] == '+' || negative)) {
+            ++i;
+        }
+        const std::size_t first = i;
+        std::uint64_t mantissa = 0;
+        while (i < size_ && IsDigit(text_[i])) {
+            mantissa = mantissa * 10 + (text_[i++] - '0');
+        }
+        std::size_t count = i - first;
+        if (count == 0) {
+            return false;
+        }
+        std::size_t fraction = 0;
+        if (i < size_ && text_[i] == '.') {
+            const std::size_t point = ++i;
+            while (i < size_ && IsDigit(text_[i])) {
+                mantissa = mantissa * 10 + (text_[i++] - '0');
+            }
+            fraction = i - point;
+            count += fraction;
+            if (fraction == 0) {
+                return false;
+            }
+        }
+        if (count > 18 || (i < size_ && (text_[i] == 'e' || text_[i] == 'E'))) {
+            return false;
+        }
+        auto m = static_cast<NumberType>(static_cast<std::int64_t>(mantissa));
+        if (fraction > 0) {
+            m /= ExactPowerOfTen(static_cast<int>(fraction));
+        }
+        value = negative ? -m : m;
+        pos_ = i;
+        return true;
+    }
+
     std::unique_ptr<TqxJSONbase> ParseNumber() {
+        if (NumberType value = 0; ParseShortNumeral(value)) {
+            return std::make_unique<TqxJSONnumber>(value);
+        }
         const std::size_t start = pos_;
         bool negative = false;
         if (pos_ < size_ && (text_[pos_] == '+' || text_[pos_] == '-')) {
@@ -330,9 +386,9 @@ class Reader {
         }
         if (text_[pos_] == '"') {
             if (high < 0x80) {
-                out.assign(text_ + run, text_ + pos_);  // ASCII widens unit by unit
+                WidenAscii(text_ + run, pos_ - run, out);
             } else {
-                out = DecodeUtf8(text_ + run, pos_ - run);
+                Decode(text_ + run, pos_ - run, out);
             }
             ++pos_;
             return true;
@@ -342,8 +398,22 @@ class Reader {
             pos_ = start;
             return false;
         }
-        out = DecodeUtf8(reinterpret_cast<const unsigned char*>(buffer_.data()), buffer_.size());
+        Decode(reinterpret_cast<const unsigned char*>(buffer_.data()), buffer_.size(), out);
         return true;
+    }
+
+    // A string's UTF-8 bytes as its value: the empty string when they are not valid. The
+    // units are gathered in wide_, so `out` is allocated once at its final length.
+    void Decode(const unsigned char* bytes, std::size_t size, WideString& out) {
+        if (wide_.size() < size) {
+            wide_.resize(size);
+        }
+        const std::size_t units = DecodeUtf8(bytes, size, wide_.data());
+        if (units == kInvalidUtf8) {
+            out.clear();
+        } else {
+            out.assign(wide_.data(), units);
+        }
     }
 
     // Steps over string bytes up to the next quotation mark or backslash (or the end);
@@ -498,6 +568,7 @@ class Reader {
     std::size_t size_;
     std::size_t pos_ = 0;
     std::string buffer_;  // string bytes after escapes, reused across strings
+    WideString wide_;     // units of a string being decoded, reused across strings
     std::vector<std::unique_ptr<TqxJSONbase>> stack_;  // elements of open containers
 };
 
