@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "base/errors.h"
@@ -128,8 +130,11 @@ bool FastDigits(long double magnitude, Decimal& decimal) {
         !(magnitude < 1e40L)) {
         return false;
     }
-    // An estimate of e from the binary exponent, corrected below.
-    int e = static_cast<int>(std::floor(std::ilogb(magnitude) * 0.30102999566398120)) + 1;
+    // An estimate of e from the binary exponent (of the nearest double, which may be one
+    // more), corrected below.
+    const auto bits = std::bit_cast<std::uint64_t>(static_cast<double>(magnitude));
+    const int binary_exponent = static_cast<int>((bits >> 52) & 0x7FF) - 1023;
+    int e = ((binary_exponent * 78913) >> 18) + 1;  // 78913 / 2^18 is log10(2) to 6 digits
     long double scaled = 0;
     for (int attempt = 0;; ++attempt) {
         if (attempt == 3) {
@@ -148,8 +153,17 @@ bool FastDigits(long double magnitude, Decimal& decimal) {
             break;
         }
     }
-    auto whole = static_cast<std::uint64_t>(scaled);
-    const long double fraction = scaled - static_cast<long double>(whole);
+    // floor(scaled) without converting an extended value to an integer (which switches the
+    // x87 rounding mode twice): adding 2^63 leaves no fraction bits, so the sum less 2^63
+    // is an integer within one of `scaled` (the nearest one in the default rounding mode).
+    // The difference is then exact, and the whole part, below 2^50, is a double.
+    long double whole_part = (scaled + 0x1p63L) - 0x1p63L;
+    long double fraction = scaled - whole_part;
+    if (fraction < 0) {
+        whole_part -= 1;
+        fraction += 1;
+    }
+    auto whole = static_cast<std::uint64_t>(static_cast<double>(whole_part));
     constexpr long double kMargin = 1.0L / 1024;
     if (fraction > 0.5L - kMargin && fraction < 0.5L + kMargin) {
         return false;
@@ -226,47 +240,60 @@ Decimal ToDecimal(long double magnitude) {
 
 }  // namespace
 
-void AppendFloatGeneral(std::string& out, long double value) {
+char* WriteFloatGeneral(char* at, long double value) {
+    const auto put = [&at](const char* text, std::size_t count) {
+        std::memcpy(at, text, count);
+        at += count;
+    };
     if (std::isnan(value)) {
-        out += "NAN";
-        return;
+        put("NAN", 3);
+        return at;
     }
     if (std::isinf(value)) {
-        out += value < 0 ? "-INF" : "INF";
-        return;
+        if (value < 0) {
+            *at++ = '-';
+        }
+        put("INF", 3);
+        return at;
     }
     if (value == 0) {
-        out.push_back('0');
-        return;
+        *at++ = '0';
+        return at;
     }
     if (value < 0) {
-        out.push_back('-');
+        *at++ = '-';
         value = -value;
     }
     const Decimal d = ToDecimal(value);
     const int e = d.exponent;
+    const auto count = static_cast<std::size_t>(d.count);
     if (e > kPrecision || e < -3) {
-        out.push_back(d.digits[0]);
-        if (d.count > 1) {
-            out.push_back('.');
-            out.append(d.digits + 1, static_cast<std::size_t>(d.count - 1));
+        *at++ = d.digits[0];
+        if (count > 1) {
+            *at++ = '.';
+            put(d.digits + 1, count - 1);
         }
-        out.push_back('E');
-        char exponent[8];
-        const auto r = std::to_chars(exponent, exponent + sizeof exponent, e - 1);
-        out.append(exponent, r.ptr);
-    } else if (e <= 0) {
-        out += "0.";
-        out.append(static_cast<std::size_t>(-e), '0');
-        out.append(d.digits, static_cast<std::size_t>(d.count));
-    } else if (d.count <= e) {
-        out.append(d.digits, static_cast<std::size_t>(d.count));
-        out.append(static_cast<std::size_t>(e - d.count), '0');
-    } else {
-        out.append(d.digits, static_cast<std::size_t>(e));
-        out.push_back('.');
-        out.append(d.digits + e, static_cast<std::size_t>(d.count - e));
+        *at++ = 'E';
+        return std::to_chars(at, at + 8, e - 1).ptr;
     }
+    if (e <= 0) {
+        put("0.000", static_cast<std::size_t>(2 - e));
+        put(d.digits, count);
+    } else if (d.count <= e) {
+        put(d.digits, count);
+        std::memset(at, '0', static_cast<std::size_t>(e - d.count));
+        at += e - d.count;
+    } else {
+        put(d.digits, static_cast<std::size_t>(e));
+        *at++ = '.';
+        put(d.digits + e, static_cast<std::size_t>(d.count - e));
+    }
+    return at;
+}
+
+void AppendFloatGeneral(std::string& out, long double value) {
+    char text[kFloatGeneralMaxLength];
+    out.append(text, WriteFloatGeneral(text, value));
 }
 
 std::string FormatFloatGeneral(long double value) {

@@ -1,6 +1,7 @@
 #pragma once
 // Number <-> text in the system's fixed forms: "." as decimal separator whatever the locale.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,8 +13,15 @@ namespace kvt {
 // Infinities and NaN give "INF", "-INF" and "NAN".
 std::string FormatFloatGeneral(long double value);
 
-// Appends the same text to `out`; for hot paths that build one buffer.
+// Appends the same text to `out`.
 void AppendFloatGeneral(std::string& out, long double value);
+
+// The longest text of the general format ("-1.23456789012346E-4951" and the like).
+inline constexpr std::size_t kFloatGeneralMaxLength = 32;
+
+// Writes the same text at `at`, which has room for kFloatGeneralMaxLength bytes; returns
+// the end of the text. For hot paths that build one buffer.
+char* WriteFloatGeneral(char* at, long double value);
 
 // Decimal 32-bit integer with an optional sign and surrounding blanks; false when the
 // text is not one or is out of range.

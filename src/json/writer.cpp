@@ -1,6 +1,7 @@
 #include "json/writer.h"
 
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -25,6 +26,22 @@ constexpr std::array<bool, 128> kCopiedAsIs = [] {
     }
     return table;
 }();
+
+// Whether four UTF-16 units (in the 16-bit lanes of `units`) are all copied as they are:
+// each from 0x20 to 0x7F and none a quotation mark, slash or backslash. A lane that
+// borrows may flag its neighbour, which only sends those units the slow way.
+static_assert(std::endian::native == std::endian::little, "units narrow by lane order");
+bool AllCopiedAsIs(std::uint64_t units) {
+    constexpr std::uint64_t kLanes = 0x0001000100010001u;
+    constexpr std::uint64_t kLaneHighs = 0x8000800080008000u;
+    const auto has_zero_lane = [](std::uint64_t v) { return (v - kLanes) & ~v & kLaneHighs; };
+    const std::uint64_t non_ascii = units & (kLanes * 0xFF80);
+    const std::uint64_t control = (units - kLanes * 0x20) & kLaneHighs;
+    const std::uint64_t marks = has_zero_lane(units ^ (kLanes * '"')) |
+                                has_zero_lane(units ^ (kLanes * '/')) |
+                                has_zero_lane(units ^ (kLanes * '\\'));
+    return (non_ascii | control | marks) == 0;
+}
 
 // One growable output buffer; `used_` bytes of `out_` hold text.
 class Writer {
@@ -121,17 +138,19 @@ class Writer {
             return;
         }
         // Whole numbers below 10^15 print as plain integers; skip the general formatter.
-        if (std::fabs(value) < 1e15L) {
-            const auto whole = static_cast<long long>(value);
-            if (static_cast<NumberType>(whole) == value) {
+        // They are doubles too, and the test runs on the double: converting an extended
+        // value to an integer directly changes the x87 rounding mode twice, which is slow.
+        const auto narrow = static_cast<double>(value);
+        if (std::fabs(narrow) < 1e15 && static_cast<NumberType>(narrow) == value) {
+            const auto whole = static_cast<long long>(narrow);
+            if (static_cast<double>(whole) == narrow) {
                 char* at = Reserve(24);
                 used_ += static_cast<std::size_t>(std::to_chars(at, at + 24, whole).ptr - at);
                 return;
             }
         }
-        number_.clear();
-        AppendFloatGeneral(number_, value);
-        Put(number_.data(), number_.size());
+        char* at = Reserve(kFloatGeneralMaxLength);
+        used_ += static_cast<std::size_t>(WriteFloatGeneral(at, value) - at);
     }
 
     // The escape of a byte below 0x20 or of a mark with a short escape; returns its length.
@@ -152,7 +171,23 @@ class Writer {
         char* const begin = Reserve(text.size() * 6 + 2);  // the longest form of a unit
         char* at = begin;
         *at++ = '"';
-        for (const char16_t unit : text) {
+        const char16_t* unit_at = text.data();
+        const char16_t* const end = unit_at + text.size();
+        // Four units at a time while they are plain ASCII.
+        for (; end - unit_at >= 4; unit_at += 4) {
+            std::uint64_t units = 0;
+            std::memcpy(&units, unit_at, sizeof units);
+            if (!AllCopiedAsIs(units)) {
+                break;
+            }
+            const auto bytes = static_cast<std::uint32_t>((units & 0xFF) | ((units >> 8) & 0xFF00) |
+                                                          ((units >> 16) & 0xFF0000) |
+                                                          ((units >> 24) & 0xFF000000));
+            std::memcpy(at, &bytes, sizeof bytes);  // little-endian: units in text order
+            at += 4;
+        }
+        for (; unit_at != end; ++unit_at) {
+            const char16_t unit = *unit_at;
             if (unit < 0x80) {
                 if (kCopiedAsIs[unit]) {
                     *at++ = static_cast<char>(unit);
@@ -174,7 +209,6 @@ class Writer {
 
     std::string& out_;
     std::size_t used_ = 0;
-    std::string number_;  // scratch for the general number format
 };
 
 }  // namespace
