@@ -12,6 +12,16 @@ std::uint32_t DefaultHash(void*, std::u16string_view name) {
     return NameHash(name);
 }
 
+// FNV-1a over every byte of the name's units, U+0000 included.
+std::uint32_t CheckHash(std::u16string_view name) {
+    std::uint32_t h = 2166136261u;
+    for (const char16_t unit : name) {
+        h = (h ^ (unit & 0xFFu)) * 16777619u;
+        h = (h ^ (static_cast<unsigned>(unit) >> 8)) * 16777619u;
+    }
+    return h;
+}
+
 int BucketOf(std::uint32_t hash) {
     return static_cast<int>(hash & 0xFF);
 }
@@ -50,7 +60,7 @@ int SearchBucket(std::span<const HashEntry> entries, std::uint32_t hash) {
 
 }  // namespace
 
-// The order of keys: bucket, then hash, then (with a name source) name.
+// The order of keys: bucket, then hash, then (with a name source) second hash and name.
 class TqxHashTable::KeyOrder {
   public:
     explicit KeyOrder(const TqxHashTable& table) : table_(table) {}
@@ -58,6 +68,7 @@ class TqxHashTable::KeyOrder {
     bool operator()(const HashEntry& a, const HashEntry& b) const { return Compare(a, b) < 0; }
 
     int Compare(const HashEntry& a, const HashEntry& b) const {
+        ++table_.key_comparisons_;
         const int ba = BucketOf(a.Hash);
         const int bb = BucketOf(b.Hash);
         if (ba != bb) {
@@ -69,12 +80,23 @@ class TqxHashTable::KeyOrder {
         if (table_.name_source_ == nullptr) {
             return 0;
         }
+        if (a.Check != b.Check) {
+            return a.Check < b.Check ? -1 : 1;
+        }
         return CompareNames(NameAt(a.Position), NameAt(b.Position));
     }
 
-    // The stored name at `position` against `name`.
-    int CompareWith(std::int32_t position, std::u16string_view name) const {
-        return CompareNames(NameAt(position), name);
+    // A stored entry against a key of the same bucket; `name` decides only when both
+    // hashes are equal.
+    int CompareWith(const HashEntry& entry, const HashEntry& key, std::u16string_view name) const {
+        ++table_.key_comparisons_;
+        if (entry.Hash != key.Hash) {
+            return entry.Hash < key.Hash ? -1 : 1;
+        }
+        if (entry.Check != key.Check) {
+            return entry.Check < key.Check ? -1 : 1;
+        }
+        return CompareNames(NameAt(entry.Position), name);
     }
 
   private:
@@ -87,8 +109,7 @@ class TqxHashTable::KeyOrder {
         return name;
     }
 
-    int CompareNames(std::u16string_view a, std::u16string_view b) const {
-        ++table_.name_comparisons_;
+    static int CompareNames(std::u16string_view a, std::u16string_view b) {
         const int order = a.compare(b);
         return order < 0 ? -1 : (order > 0 ? 1 : 0);
     }
@@ -162,7 +183,8 @@ void TqxHashTable::Reserve(std::size_t count) {
 }
 
 void TqxHashTable::Store(std::u16string_view name, std::int32_t position) {
-    MadeEntries().pending.push_back({function_(context_, name), position});
+    MadeEntries().pending.push_back(
+        {function_(context_, name), position, name_source_ ? CheckHash(name) : 0});
 }
 
 void TqxHashTable::Settle() const {
@@ -241,17 +263,17 @@ bool TqxHashTable::Locate(std::u16string_view name, std::uint32_t& hash, int& bu
         place = SearchBucket(entries, hash);
         return place >= 0;
     }
-    // The names sharing the hash are one run, in name order: bisect it by name.
-    const auto by_hash = [](const HashEntry& a, const HashEntry& b) { return a.Hash < b.Hash; };
-    const auto run = std::equal_range(entries.begin(), entries.end(), HashEntry{hash, 0}, by_hash);
+    // Entries of equal hash are in (second hash, name) order: one bisection finds the
+    // name, reading names only where both hashes match.
+    const HashEntry key{hash, 0, CheckHash(name)};
     const KeyOrder order(*this);
-    auto lo = run.first;
-    auto hi = run.second;
+    std::size_t lo = 0;
+    std::size_t hi = entries.size();
     while (lo < hi) {
-        const auto mid = lo + (hi - lo) / 2;
-        const int c = order.CompareWith(mid->Position, name);
+        const std::size_t mid = lo + (hi - lo) / 2;
+        const int c = order.CompareWith(entries[mid], key, name);
         if (c == 0) {
-            place = static_cast<int>(mid - entries.begin());
+            place = static_cast<int>(mid);
             return true;
         }
         if (c < 0) {

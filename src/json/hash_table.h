@@ -7,7 +7,8 @@
 // so. With a name source installed (every object installs one) a hash match is confirmed
 // by comparing the names: different names with one hash are separate keys, kept next to
 // each other in name order, so finding or adding one costs a bisection by name however
-// many names share the hash. Without a name source, keys compare by hash only.
+// many names share the hash. A second hash of the whole name orders such a run first, so
+// that a lookup mostly reads one name. Without a name source, keys compare by hash only.
 //
 // Stores are collected and sorted into the buckets in one batch by the first lookup that
 // follows them; the latest position stored for a key wins, as if each store had been
@@ -26,6 +27,9 @@ namespace kvt::json {
 struct HashEntry {
     std::uint32_t Hash;
     std::int32_t Position;
+    // A second hash of the whole name (with a name source): names sharing Hash are told
+    // apart by it before any name is read.
+    std::uint32_t Check = 0;
 };
 
 class TqxHashTable {
@@ -58,9 +62,10 @@ class TqxHashTable {
     // The entries of one bucket, in ascending hash order.
     std::span<const HashEntry> Bucket(int bucket) const;
 
-    // How many times two names have been compared since construction; lets tests bound
-    // the work of stores and lookups without timing them.
-    std::uint64_t NameComparisons() const { return name_comparisons_; }
+    // How many times two keys have been compared since construction (by hash, second hash
+    // or name, in sorting stores in and in lookups); lets tests bound the work of stores
+    // and lookups without timing them.
+    std::uint64_t KeyComparisons() const { return key_comparisons_; }
 
   private:
     class KeyOrder;
@@ -86,7 +91,7 @@ class TqxHashTable {
     // index is settled lazily from const lookups; a tree is used by one thread at a time,
     // so this needs no lock.
     mutable std::unique_ptr<Entries> entries_;
-    mutable std::uint64_t name_comparisons_ = 0;
+    mutable std::uint64_t key_comparisons_ = 0;
 };
 
 }  // namespace kvt::json

@@ -168,7 +168,7 @@ WideString Colliding(int number) {
 
 TEST(TqxHashTable, NamesSharingOneHashCostABisectionEachNotAScan) {
     constexpr int kMembers = 4096;
-    constexpr std::uint64_t kBisection = 13;  // comparisons to bisect 4096 names, and one more
+    constexpr std::uint64_t kBisection = 13;  // comparisons to bisect 4096 keys, and one more
     TqxJSONobject object(true);
     for (int i = 0; i < kMembers; ++i) {
         object.AddMember(Colliding(i), std::int32_t{i});
@@ -177,26 +177,26 @@ TEST(TqxHashTable, NamesSharingOneHashCostABisectionEachNotAScan) {
     const TqxHashTable& index = object.NameIndex();
 
     // The first lookup sorts every store in: n log n comparisons, where scanning the
-    // names that share the hash at each store took n^2 / 2 (8 million here).
-    std::uint64_t count = index.NameComparisons();
+    // entries that share the hash at each store took n^2 / 2 (8 million here).
+    std::uint64_t count = index.KeyComparisons();
     EXPECT_EQ(object.FindMember(Colliding(1)), 1);
-    EXPECT_LE(index.NameComparisons() - count, 3 * kMembers * kBisection);
+    EXPECT_LE(index.KeyComparisons() - count, 3 * kMembers * kBisection);
     EXPECT_EQ(index.Bucket(0).size(), static_cast<std::size_t>(kMembers));
 
     for (int i = 0; i < kMembers; i += 61) {
-        count = index.NameComparisons();
+        count = index.KeyComparisons();
         EXPECT_EQ(object.FindMember(Colliding(i)), i == 7 ? kMembers : i);
-        EXPECT_LE(index.NameComparisons() - count, kBisection) << i;
+        EXPECT_LE(index.KeyComparisons() - count, kBisection) << i;
     }
     EXPECT_EQ(object.IntAt(7), -7);
     EXPECT_EQ(object.FindMember(Colliding(kMembers)), -1);
 
     // Members added one at a time between lookups cost a bisection each as well.
     for (int i = kMembers; i < kMembers + 100; ++i) {
-        count = index.NameComparisons();
+        count = index.KeyComparisons();
         object.AddMember(Colliding(i), std::int32_t{i});
         EXPECT_EQ(object.FindMember(Colliding(i)), i + 1);
-        EXPECT_LE(index.NameComparisons() - count, 2 * kBisection + 1) << i;
+        EXPECT_LE(index.KeyComparisons() - count, 2 * kBisection + 1) << i;
     }
 }
 
