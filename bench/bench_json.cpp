@@ -262,6 +262,16 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     }
 
   private:
+    // A figure, or "-" for a run that did not happen (filtered out, failed or not
+    // registered).
+    static void PrintFigure(int width, const char* format, double figure) {
+        if (figure > 0) {
+            std::printf(format, figure);
+        } else {
+            std::printf("%*s", width, "-");
+        }
+    }
+
     // Seconds per iteration, or 0 when the run is missing (filtered out or failed).
     double Seconds(const std::string& family, int arg) const {
         const auto f = seconds_.find(family);
@@ -294,10 +304,10 @@ class SummaryReporter : public benchmark::ConsoleReporter {
             for (const auto& library : libraries) {
                 const double seconds = Seconds(prefix + library, doc);
                 rates.push_back(seconds > 0 ? Document(doc).size() / seconds / 1e6 : 0);
-                std::printf("%12.1f", rates.back());
+                PrintFigure(12, "%12.1f", rates.back());
             }
             for (std::size_t i = 1; i < rates.size(); ++i) {
-                std::printf("%14.2f", rates[i] > 0 ? rates[0] / rates[i] : 0);
+                PrintFigure(14, "%14.2f", rates[0] > 0 && rates[i] > 0 ? rates[0] / rates[i] : 0);
             }
             std::printf("\n");
         }
@@ -309,13 +319,16 @@ class SummaryReporter : public benchmark::ConsoleReporter {
         for (const int members : {1000, 10000, 100000}) {
             std::printf("%-12d", members);
             for (const char* library : {"Qx", "RapidJSON", "Nlohmann"}) {
-                std::printf("%12.3f", Seconds(std::string("BM_Lookup_") + library, members) * 1e3);
+                PrintFigure(12, "%12.3f",
+                            Seconds(std::string("BM_Lookup_") + library, members) * 1e3);
             }
             std::printf("\n");
         }
         const double small = Seconds("BM_Lookup_Qx", 1000);
         const double large = Seconds("BM_Lookup_Qx", 100000);
-        std::printf("Qx growth from 1k to 100k members: %.2fx\n", small > 0 ? large / small : 0);
+        if (small > 0 && large > 0) {
+            std::printf("Qx growth from 1k to 100k members: %.2fx\n", large / small);
+        }
     }
 
     std::map<std::string, std::map<int, double>> seconds_;
