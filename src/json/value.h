@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "base/text.h"
@@ -125,6 +126,10 @@ class TqxJSONcustomlist : public TqxJSONbase {
     virtual bool BooleanAt(int position) const;
 
     void Reserve(std::size_t count) { Items.reserve(count); }
+
+    // The children in order, for walks over the whole tree (the writer) that need no
+    // per-position checks.
+    std::span<const std::unique_ptr<TqxJSONbase>> Children() const { return Items; }
 
   protected:
     // The value the typed reads look at.

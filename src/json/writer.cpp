@@ -107,9 +107,9 @@ class Writer {
 
     // `count` items between `open` and `close`, separated by commas.
     template <typename WriteItem>
-    void WriteSequence(char open, char close, int count, WriteItem write_item) {
+    void WriteSequence(char open, char close, std::size_t count, WriteItem write_item) {
         PutByte(open);
-        for (int i = 0; i < count; ++i) {
+        for (std::size_t i = 0; i < count; ++i) {
             if (i > 0) {
                 PutByte(',');
             }
@@ -119,11 +119,17 @@ class Writer {
     }
 
     void WriteList(const TqxJSONlist& list) {
-        WriteSequence('[', ']', list.ItemCount(), [&](int i) { WriteValue(list.ItemAt(i)); });
+        const auto children = list.Children();
+        WriteSequence('[', ']', children.size(),
+                      [&](std::size_t i) { WriteValue(children[i].get()); });
     }
 
+    // An object's children are all pairs.
     void WriteObject(const TqxJSONobject& object) {
-        WriteSequence('{', '}', object.ItemCount(), [&](int i) { WritePair(*object.PairAt(i)); });
+        const auto children = object.Children();
+        WriteSequence('{', '}', children.size(), [&](std::size_t i) {
+            WritePair(static_cast<const TqxJSONobjectmethod&>(*children[i]));
+        });
     }
 
     void WritePair(const TqxJSONobjectmethod& pair) {
