@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "base/errors.h"
+#include "base/extended_precision_scope.h"
 #include "base/format.h"
 
 namespace kvt {
@@ -292,6 +293,7 @@ char* WriteFloatGeneral(char* at, long double value) {
 }
 
 void AppendFloatGeneral(std::string& out, long double value) {
+    const ExtendedPrecisionScope extended;
     char text[kFloatGeneralMaxLength];
     out.append(text, WriteFloatGeneral(text, value));
 }

@@ -20,7 +20,9 @@ void AppendFloatGeneral(std::string& out, long double value);
 inline constexpr std::size_t kFloatGeneralMaxLength = 32;
 
 // Writes the same text at `at`, which has room for kFloatGeneralMaxLength bytes; returns
-// the end of the text. For hot paths that build one buffer.
+// the end of the text. For hot paths that build one buffer: unlike the two functions
+// above, it leaves the x87 settings as they are, so the caller holds an
+// ExtendedPrecisionScope (base/extended_precision_scope.h) around its whole run.
 char* WriteFloatGeneral(char* at, long double value);
 
 // Decimal 32-bit integer with an optional sign and surrounding blanks; false when the

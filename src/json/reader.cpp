@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/extended_precision_scope.h"
 #include "base/hex.h"
 #include "json/escapes.h"
 
@@ -575,6 +576,7 @@ class Reader {
 }  // namespace
 
 std::unique_ptr<TqxJSONbase> ParseJson(std::string_view text) {
+    const ExtendedPrecisionScope extended;
     try {
         return Reader(text).ParseRoot();
     } catch (...) {

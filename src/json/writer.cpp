@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/extended_precision_scope.h"
 #include "base/hex.h"
 #include "base/number_text.h"
 #include "json/escapes.h"
@@ -220,6 +221,7 @@ class Writer {
 }  // namespace
 
 AnsiString FormatJson(const TqxJSONbase* value) {
+    const ExtendedPrecisionScope extended;
     AnsiString out;
     {
         Writer writer(out);

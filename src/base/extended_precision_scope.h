@@ -1,0 +1,65 @@
+#pragma once
+// Long double arithmetic at its full width whatever the calling thread's x87 settings.
+//
+// On x86 long double is the x87 extended type, but the precision and rounding the x87 unit
+// applies come from its control word, which belongs to the thread and so to whatever
+// process has loaded this code. Windows starts 64-bit processes with the precision set to
+// a 53-bit significand, and 32-bit programs may set it so themselves; then every extended
+// addition, multiplication and division rounds like a double, and the codec's exact
+// scalings and digit shortcuts give other (wrong) results. The scope sets a 64-bit
+// significand and rounding to nearest for its lifetime and puts the caller's control word
+// back when it ends, also when an exception leaves it. The other bits (the exception
+// masks, the infinity bit) stay as the caller had them.
+//
+// Use one scope per public call that does extended arithmetic, not one per number: it
+// costs a read of the control word, and two writes only when the caller's word differs.
+// Where long double is not the x87 type the scope does nothing.
+
+#include <cstdint>
+
+#if (defined(__i386__) || defined(__x86_64__)) && __SIZEOF_LONG_DOUBLE__ > 8
+#define KVT_X87_LONG_DOUBLE 1
+#else
+#define KVT_X87_LONG_DOUBLE 0
+#endif
+
+namespace kvt {
+
+class ExtendedPrecisionScope {
+  public:
+#if KVT_X87_LONG_DOUBLE
+    ExtendedPrecisionScope() noexcept {
+        // The "memory" clobbers keep the compiler from moving loads and stores of the
+        // arithmetic's operands across the switch.
+        __asm__ volatile("fnstcw %0" : "=m"(saved_) : : "memory");
+        const auto wanted =
+            static_cast<std::uint16_t>((saved_ & ~kPrecisionAndRounding) | kExtendedToNearest);
+        changed_ = wanted != saved_;
+        if (changed_) {
+            __asm__ volatile("fldcw %0" : : "m"(wanted) : "memory");
+        }
+    }
+    ~ExtendedPrecisionScope() {
+        if (changed_) {
+            __asm__ volatile("fldcw %0" : : "m"(saved_) : "memory");
+        }
+    }
+#else
+    ExtendedPrecisionScope() noexcept = default;
+#endif
+    ExtendedPrecisionScope(const ExtendedPrecisionScope&) = delete;
+    ExtendedPrecisionScope& operator=(const ExtendedPrecisionScope&) = delete;
+
+  private:
+#if KVT_X87_LONG_DOUBLE
+    // Precision control is bits 8-9 (3: 64-bit significand), rounding control bits 10-11
+    // (0: to nearest, ties to even).
+    static constexpr std::uint16_t kPrecisionAndRounding = 0x0F00;
+    static constexpr std::uint16_t kExtendedToNearest = 0x0300;
+
+    std::uint16_t saved_ = 0;
+    bool changed_ = false;
+#endif
+};
+
+}  // namespace kvt
