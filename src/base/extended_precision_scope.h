@@ -4,7 +4,9 @@
 // On x86 long double is the x87 extended type, but the precision and rounding the x87 unit
 // applies come from its control word, which belongs to the thread and so to whatever
 // process has loaded this code. Windows starts 64-bit processes with the precision set to
-// a 53-bit significand, and 32-bit programs may set it so themselves; then every extended
+// a 53-bit significand (the x64 calling convention's "FpCsr": precision control 10B, double
+// precision, at the start of program execution), and 32-bit programs may set it so
+// themselves (_controlfp with _PC_53, or 24 bits with _PC_24); then every extended
 // addition, multiplication and division rounds like a double, and the codec's exact
 // scalings and digit shortcuts give other (wrong) results. The scope sets a 64-bit
 // significand and rounding to nearest for its lifetime and puts the caller's control word
