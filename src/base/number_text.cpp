@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "base/errors.h"
+#include "base/exact_powers_of_ten.h"
 #include "base/extended_precision_scope.h"
 #include "base/format.h"
 
@@ -28,6 +29,21 @@ void StripTrailingZeros(Decimal& decimal) {
     while (decimal.count > 0 && decimal.digits[decimal.count - 1] == '0') {
         --decimal.count;
     }
+}
+
+// Adds one unit in the last of 15 digits; 99...9 becomes 100...0 and the function
+// answers 1, the rise of the decimal exponent (0 otherwise).
+int RoundUpLastDigit(char* digits) {
+    int i = kPrecision - 1;
+    while (i >= 0 && digits[i] == '9') {
+        digits[i--] = '0';
+    }
+    if (i >= 0) {
+        ++digits[i];
+        return 0;
+    }
+    digits[0] = '1';
+    return 1;
 }
 
 // Reads the digits and exponent of to_chars' scientific text "d.ddd...e[+-]xx".
@@ -63,6 +79,9 @@ bool IsExactTie(long double magnitude, int e) {
     static_assert(std::numeric_limits<long double>::digits <= kBits);
     auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, kBits));
     int low = binary_exponent - kBits;
+    if (mantissa == 0) {
+        return false;  // not a finite positive value at full precision
+    }
     while ((mantissa & 1) == 0) {
         mantissa >>= 1;
         ++low;
@@ -91,33 +110,8 @@ void RoundTieAwayFromZero(long double magnitude, Decimal& decimal) {
     char digits[kPrecision + 1];
     int exponent = ReadScientific(text, r.ptr, digits, kPrecision + 1);
     std::copy(digits, digits + kPrecision, decimal.digits);
-    int i = kPrecision - 1;
-    while (i >= 0 && decimal.digits[i] == '9') {
-        decimal.digits[i--] = '0';
-    }
-    if (i >= 0) {
-        ++decimal.digits[i];
-    } else {
-        decimal.digits[0] = '1';
-        ++exponent;
-    }
+    exponent += RoundUpLastDigit(decimal.digits);
     decimal.exponent = exponent + 1;
-}
-
-// Powers of ten that long double holds exactly (5^27 < 2^64).
-constexpr int kExactPowers = 27;
-
-constexpr std::array<long double, kExactPowers + 1> kExactPowersOfTen = [] {
-    std::array<long double, kExactPowers + 1> powers{};
-    powers[0] = 1;
-    for (std::size_t i = 1; i < powers.size(); ++i) {
-        powers[i] = powers[i - 1] * 10;
-    }
-    return powers;
-}();
-
-long double ExactPowerOfTen(int exponent) {
-    return kExactPowersOfTen[static_cast<std::size_t>(exponent)];
 }
 
 // The common case without any decimal conversion: magnitude * 10^(15-e), with e its
@@ -142,7 +136,7 @@ bool FastDigits(long double magnitude, Decimal& decimal) {
             return false;
         }
         const int k = kPrecision - e;
-        if (k > kExactPowers || k < -kExactPowers) {
+        if (k > kExactPowersOfTen || k < -kExactPowersOfTen) {
             return false;
         }
         scaled = k >= 0 ? magnitude * ExactPowerOfTen(k) : magnitude / ExactPowerOfTen(-k);
@@ -214,16 +208,7 @@ Decimal ToDecimal(long double magnitude) {
         if (tail < 38 || tail > 62) {
             std::copy(digits, digits + kPrecision, decimal.digits);
             if (tail > 50) {
-                int i = kPrecision - 1;
-                while (i >= 0 && decimal.digits[i] == '9') {
-                    decimal.digits[i--] = '0';
-                }
-                if (i >= 0) {
-                    ++decimal.digits[i];
-                } else {
-                    decimal.digits[0] = '1';  // 99...9 rounded up to 100...0
-                    ++exponent;
-                }
+                exponent += RoundUpLastDigit(decimal.digits);
             }
         } else {
             exponent = ExtendedDigits(magnitude, decimal.digits);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/exact_powers_of_ten.h"
 #include "base/extended_precision_scope.h"
 #include "base/hex.h"
 #include "json/escapes.h"
@@ -104,22 +105,6 @@ void WidenAscii(const unsigned char* bytes, std::size_t size, WideString& out) {
     for (std::size_t i = 0; i < size; ++i) {
         units[i] = bytes[i];
     }
-}
-
-// Powers of ten that long double holds exactly (5^27 < 2^64).
-constexpr int kExactPowers = 27;
-
-constexpr std::array<long double, kExactPowers + 1> kExactPowersOfTen = [] {
-    std::array<long double, kExactPowers + 1> powers{};
-    powers[0] = 1;
-    for (std::size_t i = 1; i < powers.size(); ++i) {
-        powers[i] = powers[i - 1] * 10;
-    }
-    return powers;
-}();
-
-long double ExactPowerOfTen(int exponent) {
-    return kExactPowersOfTen[static_cast<std::size_t>(exponent)];
 }
 
 class Reader {
@@ -321,7 +306,7 @@ class Reader {
             }
         }
         const long total = scale + (exponent_negative ? -exponent : exponent);
-        if (significant <= 19 && total >= -kExactPowers && total <= kExactPowers) {
+        if (significant <= 19 && total >= -kExactPowersOfTen && total <= kExactPowersOfTen) {
             auto m = static_cast<NumberType>(mantissa);
             m = total >= 0 ? m * ExactPowerOfTen(static_cast<int>(total))
                            : m / ExactPowerOfTen(static_cast<int>(-total));
