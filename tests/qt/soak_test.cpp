@@ -16,7 +16,6 @@
 #include <memory>
 #include <string>
 
-#include "browser/engine_setup_qt.h"
 #include "hosts/demo/content_server.h"
 #include "hosts/demo/terminal_window_qt.h"
 #include "qt/wait_qt.h"
@@ -138,14 +137,3 @@ TEST_F(QtSoakTest, ResidentMemoryDoesNotGrowWithTheCycles) {
 
 }  // namespace
 }  // namespace kvt::demo
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    kvt::browser::PrepareWebEngineProcess();
-    QApplication application(argc, argv);
-    kvt::demo::InstallQtProgressPlatform();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -11,7 +11,6 @@
 #include <functional>
 #include <memory>
 
-#include "browser/engine_setup_qt.h"
 #include "hosts/demo/content_page.h"
 #include "hosts/demo/sample_market.h"
 #include "hosts/demo/terminal_window_qt.h"
@@ -245,14 +244,3 @@ TEST(ProgressWindowTest, BarFillsFromTheLeftAndTheOutlineLeavesTheWhiteOut) {
 
 }  // namespace
 }  // namespace kvt::demo
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    kvt::browser::PrepareWebEngineProcess();
-    QApplication application(argc, argv);
-    kvt::demo::InstallQtProgressPlatform();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
