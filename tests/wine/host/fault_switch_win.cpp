@@ -98,6 +98,9 @@ HRESULT FaultSwitch::Invoke(const std::string& entry, EXCEPINFO* exception) {
     return DISP_E_EXCEPTION;
 }
 
+// On x86_64 the walk unwinds by the modules' unwind tables; on 32-bit x86 it follows the
+// chain of saved frame pointers, which holds from here to the browser because the test host
+// and the DLL keep EBP as the frame pointer (the i686 toolchain file).
 bool InsideBrowserEvent() {
     // Wine's WebBrowser lives in ieframe.dll (shdocvw.dll forwards to it on some systems).
     const HMODULE browser_modules[] = {GetModuleHandleW(L"ieframe.dll"),

@@ -68,6 +68,16 @@ void PumpMessages(DWORD milliseconds) {
     }
 }
 
+void DispatchQueuedMessages() {
+    // A bound, so that a window that keeps invalidating itself cannot hold the caller.
+    constexpr int kMostMessages = 10000;
+    MSG message;
+    for (int i = 0; i < kMostMessages && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
 HttpRecorder::HttpRecorder() {
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {

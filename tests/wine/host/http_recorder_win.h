@@ -59,5 +59,7 @@ class HttpRecorder {
 
 // Processes window messages for about `milliseconds`.
 void PumpMessages(DWORD milliseconds);
+// Dispatches the messages already in the thread's queue, then returns.
+void DispatchQueuedMessages();
 
 }  // namespace kvt::wintest
