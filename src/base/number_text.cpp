@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/double_rounding_scope.h"
 #include "base/errors.h"
 #include "base/exact_powers_of_ten.h"
 #include "base/extended_precision_scope.h"
@@ -334,6 +335,8 @@ bool TryParseDouble(std::string_view text, double& value) {
         ++begin;
     }
     double parsed = 0;
+    // The conversion's short path multiplies or divides by an exact power of ten in double.
+    const DoubleRoundingScope double_rounding;
     const auto result = std::from_chars(begin, end, parsed, std::chars_format::general);
     if (result.ec != std::errc() || result.ptr != end || begin == end) {
         return false;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "base/double_rounding_scope.h"
 #include "base/errors.h"
 #include "base/format.h"
 #include "base/number_text.h"
@@ -103,8 +104,8 @@ std::int64_t Variant::ToInt64() const {
             return small;
         }
     }
-    const double d = ToDouble();
-    const double rounded = std::nearbyint(d);  // default rounding: half to even
+    const DoubleRoundingScope double_rounding;  // half to even, whatever the host set
+    const double rounded = std::nearbyint(ToDouble());
     if (!(rounded >= -9223372036854775808.0 && rounded < 9223372036854775808.0)) {
         FailCast(VarKind::Int64);
     }

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
+
 #include "base/errors.h"
+#include "base/host_fpu_settings.h"
 #include "base/variant.h"
 
 namespace kvt {
@@ -50,6 +54,47 @@ TEST(Variant, AutomationNumberConversions) {
     EXPECT_THROW((void)Variant(3e10).ToInt32(), EVariantTypeCastError);
     EXPECT_THROW((void)Variant("abc").ToDouble(), EVariantTypeCastError);
     EXPECT_THROW((void)Variant::Bytes({1, 2}).ToAnsi(), EVariantTypeCastError);
+}
+
+// Numbers from the host (its recordsets' fields, the settings record) convert as under the
+// default settings whatever the host set: rounding half to even, text read to nearest.
+TEST(Variant, ConvertsNumbersAlikeWhateverTheHostsFloatingPointSettings) {
+    const struct {
+        Variant value;
+        std::int64_t whole;
+    } integers[] = {
+        {Variant(2.5), 2},
+        {Variant(3.5), 4},
+        {Variant(-2.5), -2},
+        {Variant(-3.5), -4},
+        {Variant(2.7), 3},
+        {Variant(-2.7), -3},
+        {Variant(17.5), 18},
+        {Variant("1.5E1"), 15},
+        {Variant("-0.5"), 0},
+        {Variant(0.49999999999999994), 0},
+        {Variant(4503599627370495.5), 4503599627370496},
+    };
+    const char* const decimals[] = {"0.1", "0.3", "1.7976931348623157e308", "123456.789e-3",
+                                    "-2.2"};
+    for (const auto& host : test::kHostFpuSettings) {
+        for (const auto& c : integers) {
+            std::int64_t whole = 0;
+            const bool kept =
+                test::RunWithHostFpuSettings(host, [&] { whole = c.value.ToInt64(); });
+            EXPECT_EQ(whole, c.whole) << c.value.ToAnsi() << " with " << host.what;
+            EXPECT_TRUE(kept) << host.what;
+        }
+        for (const char* text : decimals) {
+            const double expected = Variant(text).ToDouble();
+            double value = 0;
+            const bool kept =
+                test::RunWithHostFpuSettings(host, [&] { value = Variant(text).ToDouble(); });
+            EXPECT_EQ(std::memcmp(&value, &expected, sizeof value), 0)
+                << text << " with " << host.what;
+            EXPECT_TRUE(kept) << host.what;
+        }
+    }
 }
 
 TEST(Variant, CarriesBytesAndInterfaces) {

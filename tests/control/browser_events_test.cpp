@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/host_fpu_settings.h"
 #include "control/progress_percent.h"
 #include "fakes/control_harness.h"
 
@@ -106,33 +107,36 @@ TEST(RangeRefEvents, ReferencesAreRewrittenToTheFirstSectorsCodeAndReNavigated) 
     EXPECT_TRUE(h.browser->navigations.empty());
 }
 
+struct PercentCase {
+    std::int32_t progress;
+    std::int32_t max;
+    std::int32_t percent;
+};
+constexpr PercentCase kPercentCases[] = {
+    {5, 0, 0},           {0, 100, 0},      {1, 3, 33},    {2, 3, 67},
+    {1, 8, 12},          {3, 8, 38},       {1, 40, 2},    {3, 40, 8},  // 12.5, 37.5, 2.5, 7.5
+    {23, 40, 57},  // 0.575 x 100 is 57.49999999999999 in double
+    {7, 40, 18},   // 17.5 exactly: to the even 18
+    {5, 4, 100},         {100, 100, 100},  {-1, 8, -12},  {-3, 8, -38},
+    {-1, 40, -2},        {-1, 1000000, 0}, {-5, -4, 100}, {INT32_MIN, 1, INT32_MIN},
+    {INT32_MAX, 1, 100},
+};
+
 TEST(ProgressPercent, RoundsExactHalvesToEvenAndCapsAtOneHundred) {
-    const struct {
-        std::int32_t progress;
-        std::int32_t max;
-        std::int32_t percent;
-    } cases[] = {
-        {5, 0, 0},
-        {0, 100, 0},
-        {1, 3, 33},
-        {2, 3, 67},
-        {1, 8, 12},
-        {3, 8, 38},
-        {1, 40, 2},
-        {3, 40, 8},    // 12.5, 37.5, 2.5, 7.5
-        {23, 40, 57},  // 0.575 x 100 is 57.49999999999999 in double
-        {7, 40, 18},   // 17.5 exactly: to the even 18
-        {5, 4, 100},
-        {100, 100, 100},
-        {-1, 8, -12},
-        {-3, 8, -38},
-        {-1, 1000000, 0},
-        {-5, -4, 100},
-        {INT32_MIN, 1, INT32_MIN},
-        {INT32_MAX, 1, 100},
-    };
-    for (const auto& c : cases) {
+    for (const auto& c : kPercentCases) {
         EXPECT_EQ(ProgressPercent(c.progress, c.max), c.percent) << c.progress << "/" << c.max;
+    }
+}
+
+TEST(ProgressPercent, IsTheSameWhateverTheHostsFloatingPointSettings) {
+    for (const auto& host : test::kHostFpuSettings) {
+        for (const auto& c : kPercentCases) {
+            std::int32_t percent = 0;
+            const bool kept = test::RunWithHostFpuSettings(
+                host, [&] { percent = ProgressPercent(c.progress, c.max); });
+            EXPECT_EQ(percent, c.percent) << c.progress << "/" << c.max << " with " << host.what;
+            EXPECT_TRUE(kept) << host.what;
+        }
     }
 }
 

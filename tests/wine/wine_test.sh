@@ -22,7 +22,9 @@
 #               a bad folder refused without a change, uninstallation leaving no key and no
 #               file, an upgrade from a lower version (built with MAKE_MSI_VERSION VERSION
 #               OUTPUT) leaving one product, and the keys equal again in a folder without a
-#               blank
+#               blank; for BITS 32 also the package on 64-bit Windows in a win64 prefix
+#               (PREFIX-win64): the 32-bit folder and registry view, the 32-bit test host,
+#               the removal
 set -uo pipefail
 
 step=$1
@@ -223,6 +225,7 @@ package_test() {
   echo "install: $MSI_SECONDS s"
   if [ -e "$WINEPREFIX/drive_c/Program Files/Kv Tavrix/KvNewTavrixProj.dll" ]; then ok "the DLL is in Program Files\\Kv Tavrix"; else fail "the DLL is in Program Files\\Kv Tavrix"; fi
   compare_keys "after installation"
+  installed_keys=$(control_keys "$WINEPREFIX")
   if [ "$(installed_products)" = "$package_version" ]; then ok "one product installed, version $package_version"; else fail "one product installed, version $package_version (got: $(installed_products | tr '\n' ' '))"; fi
 
   # A repair puts back a lost file and a lost key.
@@ -289,6 +292,87 @@ package_test() {
   expect_code 0 "msiexec /x uninstalls from C:\\KvTavrix"
   left=$(package_state)
   if [ -z "$left" ] && [ ! -e "$WINEPREFIX/drive_c/KvTavrix" ]; then ok "nothing is left in C:\\KvTavrix"; else fail "nothing is left in C:\\KvTavrix:"; echo "$left"; fi
+
+  if [ "$bits" = 32 ]; then
+    package_test_on_win64 "$installed_keys"
+  fi
+}
+
+# The x86 package on 64-bit Windows: a win64 prefix (PREFIX-win64), the 64-bit msiexec as
+# Windows runs it, the DLL under Program Files (x86), the keys in the 32-bit registry view
+# (equal to the x86 package's in a 32-bit prefix) and none in the 64-bit view alone, the
+# 32-bit test host creating the control by its ProgID, and a removal that leaves nothing.
+package_test_on_win64() {
+  local keys_win32=$1 start keys keys_shared keys_32bit keys_64bit short_win64 short_win32 normalised left
+  local WINE=/usr/lib/wine/wine64
+  local -x WINEARCH=win64 WINEPREFIX=$WINEPREFIX-win64
+  local program_files_x86="$WINEPREFIX/drive_c/Program Files (x86)/Kv Tavrix"
+  start=$(date +%s)
+  fresh_prefix || { fail "wineboot of a win64 prefix"; return; }
+  echo "win64 prefix ready in $(( $(date +%s) - start )) s"
+  mkdir -p "$WINEPREFIX/drive_c/kvt-msi"
+  cp "$msi" "$WINEPREFIX/drive_c/kvt-msi/KvNewTavrix.msi"
+
+  run_msiexec /i 'C:\kvt-msi\KvNewTavrix.msi' /qn
+  expect_code 0 "win64: the 64-bit msiexec installs the x86 package"
+  echo "x86 on win64 install: $MSI_SECONDS s"
+  if [ -e "$program_files_x86/KvNewTavrixProj.dll" ] && [ ! -e "$WINEPREFIX/drive_c/Program Files/Kv Tavrix" ]; then
+    ok "win64: the DLL is in Program Files (x86)\\Kv Tavrix, nothing in Program Files"
+  else
+    fail "win64: the DLL is in Program Files (x86)\\Kv Tavrix, nothing in Program Files"
+  fi
+  keys=$(control_keys "$WINEPREFIX")
+  # Wine shares HKCR\TypeLib between the two views (a library's 32-bit and 64-bit files are
+  # told apart by its win32 and win64 keys); every other key of the control is redirected
+  # into the 32-bit view (Wow6432Node).
+  keys_shared=$(printf '%s\n' "$keys" | grep -vi 'Wow6432Node' | grep -i '^\[Software\\\\Classes\\\\TypeLib\\\\')
+  keys_32bit=$(printf '%s\n' "$keys" | grep -i 'Wow6432Node'; printf '%s\n' "$keys_shared")
+  keys_64bit=$(printf '%s\n' "$keys" | grep -vi 'Wow6432Node' | grep -vi '^\[Software\\\\Classes\\\\TypeLib\\\\' | grep .)
+  # The 32-bit view's keys with the redirection node taken out of their paths, the folder of
+  # 32-bit programs named as in a 32-bit system and the DLL's short path (Wine derives short
+  # names of long ones from a hash) replaced by the 32-bit prefix's are that prefix's keys.
+  short_win64=$(wine_quiet winepath -s 'C:\Program Files (x86)\Kv Tavrix\KvNewTavrixProj.dll' | head -n 1 | sed 's/\\/\\\\/g')
+  # The test host below needs a wineserver started inside its display session.
+  wineserver -w
+  short_win32=$(printf '%s\n' "$keys_win32" | sed -n 's/^\[.*\\InprocServer32\]\t@="\(.*\)"$/\1/p')
+  echo "    the DLL's short path as the hive stores it: $short_win64 (32-bit prefix: $short_win32)"
+  normalised=$(printf '%s\n' "$keys_32bit" | grep . | sed -e 's/\\\\Wow6432Node//I' -e 's/Program Files (x86)/Program Files/g' |
+    from=$short_win64 to=$short_win32 awk '{
+      i = ENVIRON["from"] == "" ? 0 : index($0, ENVIRON["from"])
+      if (i) $0 = substr($0, 1, i - 1) ENVIRON["to"] substr($0, i + length(ENVIRON["from"]))
+      print }' | LC_ALL=C sort)
+  if [ -n "$keys_32bit" ] && [ "$normalised" = "$keys_win32" ]; then
+    echo "key comparison x86 on win64: $(printf '%s\n' "$normalised" | grep -c $'\t') values in $(printf '%s\n' "$normalised" | grep -vc $'\t') keys of the 32-bit view ($(printf '%s\n' "$keys_shared" | grep -vc $'\t') keys of the shared TypeLib), all equal to the x86 package's in a 32-bit prefix; $(printf '%s\n' "$keys_64bit" | grep -vc '^$') keys in the 64-bit view alone"
+    ok "win64: every key of the control is in the 32-bit view, equal to a 32-bit system's"
+  else
+    echo "key comparison x86 on win64: differences (< 32-bit prefix, > win64 prefix's 32-bit view):"
+    diff <(printf '%s\n' "$keys_win32") <(printf '%s\n' "$normalised")
+    fail "win64: every key of the control is in the 32-bit view, equal to a 32-bit system's"
+  fi
+  if [ -z "$keys_64bit" ]; then
+    ok "win64: no key of the control in the 64-bit view alone"
+  else
+    fail "win64: no key of the control in the 64-bit view alone:"
+    printf '%s\n' "$keys_64bit"
+  fi
+
+  # The 32-bit test host, started by Wine's 32-bit loader as a 32-bit program on 64-bit
+  # Windows is.
+  start=$(date +%s)
+  WINE=/usr/lib/wine/wine run_on_display "$wintest" ||
+    fail "win64: the 32-bit test host reports failed checks against the installed control"
+  echo "x86 on win64 test host ran in $(( $(date +%s) - start )) s"
+
+  run_msiexec /x 'C:\kvt-msi\KvNewTavrix.msi' /qn
+  expect_code 0 "win64: msiexec /x uninstalls the x86 package"
+  echo "x86 on win64 uninstall: $MSI_SECONDS s"
+  left=$(package_state; grep -i '^\[Software\\\\Wow6432Node\\\\KvNewTavrix\]' "$WINEPREFIX/system.reg")
+  if [ -z "$left" ] && [ ! -e "$program_files_x86" ]; then
+    ok "win64: uninstallation leaves no key in either view, no file and no product"
+  else
+    fail "win64: uninstallation leaves no key in either view, no file and no product:"
+    echo "$left"
+  fi
 }
 
 # The control's keys in the package's prefix against those of the reference prefix.

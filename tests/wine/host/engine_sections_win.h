@@ -21,5 +21,6 @@ void CheckKeyboard(Checks& checks, Engines& engines, HWND main_window);
 void CheckReentrancy(Checks& checks, Engines& engines, HWND main_window);
 void CheckPopups(Checks& checks, Engines& engines, HWND main_window);
 void CheckFaults(Checks& checks, Engines& engines, HWND main_window);
+void CheckHostFpu(Checks& checks, Engines& engines, HWND main_window);
 
 }  // namespace kvt::wintest
