@@ -1,40 +1,40 @@
-#include "hosts/common/sqlite_controller.h"
+#include "hosts/common/substitute_controller.h"
 
 namespace kvt::hosts {
 
-SqliteController::SqliteController(std::shared_ptr<SqliteDatabase> database)
+SubstituteController::SubstituteController(std::shared_ptr<HostDatabase> database)
     : database_(std::move(database)) {}
 
-std::int32_t SqliteController::MainHandle() {
+std::int32_t SubstituteController::MainHandle() {
     return main_handle_;
 }
 
-void SqliteController::OpenModule(std::u16string_view prog_id, std::u16string_view parameter) {
+void SubstituteController::OpenModule(std::u16string_view prog_id, std::u16string_view parameter) {
     opened_modules_.emplace_back(WideString(prog_id), WideString(parameter));
 }
 
-std::shared_ptr<host::Ranges> SqliteController::QueryRanges() {
+std::shared_ptr<host::Ranges> SubstituteController::QueryRanges() {
     return ranges_;
 }
 
-void SqliteController::HandleKey(std::int32_t key) {
+void SubstituteController::HandleKey(std::int32_t key) {
     handled_keys_.push_back(key);
 }
 
-std::unique_ptr<host::Recordset> SqliteController::OpenSQL(std::u16string_view sql) {
+std::unique_ptr<host::Recordset> SubstituteController::OpenSQL(std::u16string_view sql) {
     return database_->OpenSQL(sql);
 }
 
-std::int32_t SqliteController::ExecSQL(std::u16string_view sql) {
+std::int32_t SubstituteController::ExecSQL(std::u16string_view sql) {
     return database_->ExecSQL(sql);
 }
 
-WideString SqliteController::GetParam(std::u16string_view name) {
+WideString SubstituteController::GetParam(std::u16string_view name) {
     const auto found = params_.find(name);
     return found != params_.end() ? found->second : WideString();
 }
 
-void SqliteController::SetParam(WideString name, WideString value) {
+void SubstituteController::SetParam(WideString name, WideString value) {
     params_.insert_or_assign(std::move(name), std::move(value));
 }
 
