@@ -12,6 +12,7 @@
 
 #include "base/text.h"
 #include "base/variant.h"
+#include "hosts/common/table_data.h"
 
 struct sqlite3;
 
@@ -24,12 +25,6 @@ using Connection = std::shared_ptr<sqlite3>;
 enum class OpenMode {
     CreateIfMissing,  // a missing file becomes a new, empty database
     ExistingOnly,     // a missing file is an error
-};
-
-// Rows fetched in full, so that the row count is known before the first row is read.
-struct TableData {
-    std::vector<WideString> columns;
-    std::vector<std::vector<Variant>> rows;
 };
 
 Connection OpenConnection(const std::string& path, OpenMode mode);

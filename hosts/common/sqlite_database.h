@@ -1,7 +1,7 @@
 #pragma once
-// The substitute host's database: an SQLite 3 database in a file or in memory
-// (":memory:"), answering the host's OpenSQL and ExecSQL. Failures raise EOleError with
-// E_FAIL and SQLite's message.
+// The substitute host's database on SQLite 3, in a file or in memory (":memory:"),
+// answering the host's OpenSQL and ExecSQL. Failures raise EOleError with E_FAIL and
+// SQLite's message.
 
 #include <cstdint>
 #include <memory>
@@ -9,26 +9,18 @@
 #include <string_view>
 
 #include "control/host_ports.h"
+#include "hosts/common/host_database.h"
 #include "hosts/common/sqlite_connection.h"
 
 namespace kvt::hosts {
 
-class SqliteDatabase {
+class SqliteDatabase final : public HostDatabase {
   public:
     explicit SqliteDatabase(const std::string& path, OpenMode mode = OpenMode::CreateIfMissing);
 
-    // The host's own table netSYSTEM (IValue INTEGER), which the settings store's table
-    // test queries; without it the store refuses the host.
-    void CreateHostTables();
-
-    // Runs one query; the recordset holds all its rows, so RecordCount is known.
-    std::unique_ptr<host::Recordset> OpenSQL(std::u16string_view sql);
-
-    // Runs every statement of `sql`; returns the number of rows changed.
-    std::int32_t ExecSQL(std::u16string_view sql);
-
-    // The listing of tables and views, as a recordset's OpenTableSchema gives it.
-    std::unique_ptr<host::Recordset> OpenTableSchema();
+    std::unique_ptr<host::Recordset> OpenSQL(std::u16string_view sql) override;
+    std::int32_t ExecSQL(std::u16string_view sql) override;
+    std::unique_ptr<host::Recordset> OpenTableSchema() override;
 
   private:
     Connection connection_;

@@ -52,19 +52,19 @@ std::string DefaultDatabasePath() {
 DemoController::DemoController(std::shared_ptr<hosts::SqliteDatabase> database,
                                std::shared_ptr<SectorTree> sectors,
                                const std::string& server_address)
-    : SqliteController(std::move(database)) {
+    : SubstituteController(std::move(database)) {
     SetRanges(std::move(sectors));
     SetParam(u"ServerIP", Utf8ToWide(server_address));
     SetParam(u"HtmlValidate", WideString(kDemoHtmlValidate));
 }
 
 void DemoController::OpenModule(std::u16string_view prog_id, std::u16string_view parameter) {
-    SqliteController::OpenModule(prog_id, parameter);
+    SubstituteController::OpenModule(prog_id, parameter);
     Status(u"OpenModule(" + std::u16string(prog_id) + u", " + std::u16string(parameter) + u")");
 }
 
 void DemoController::HandleKey(std::int32_t key) {
-    SqliteController::HandleKey(key);
+    SubstituteController::HandleKey(key);
     Status(u"HandleKey(" + Utf8ToWide(std::to_string(key)) + u")");
 }
 

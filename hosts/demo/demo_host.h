@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "control/host_ports.h"
-#include "hosts/common/sqlite_controller.h"
+#include "hosts/common/sqlite_database.h"
+#include "hosts/common/substitute_controller.h"
 #include "hosts/demo/sector_tree.h"
 
 namespace kvt::demo {
@@ -32,7 +33,7 @@ std::string DefaultDatabasePath();
 inline constexpr std::u16string_view kDemoHtmlValidate = u"user=demo&sign=7f3a";
 
 // OpenModule and HandleKey are recorded and shown on the status line.
-class DemoController final : public hosts::SqliteController {
+class DemoController final : public hosts::SubstituteController {
   public:
     using StatusSink = std::function<void(const std::u16string& text)>;
 

@@ -237,7 +237,7 @@ TEST(FaultSweep, EveryHostCallFailingOnceIsReportedWhereItBelongsAndTheSelection
     for (const SessionKind& kind : kSessions) {
         Sweep(kind, tally);
     }
-    std::printf("faults linux-fakes: injected=%zu crashes=0 wrong_hresults=%zu lost_saves=%zu\n",
+    std::printf("faults fakes: injected=%zu crashes=0 wrong_hresults=%zu lost_saves=%zu\n",
                 tally.injected, tally.wrong_hresults, tally.lost_saves);
     EXPECT_EQ(tally.wrong_hresults, 0u);
     EXPECT_EQ(tally.lost_saves, 0u);

@@ -8,7 +8,7 @@
 #include <map>
 
 #include "base/errors.h"
-#include "hosts/common/sqlite_controller.h"
+#include "hosts/common/substitute_controller.h"
 
 namespace kvt::hosts {
 namespace {
@@ -152,9 +152,9 @@ TEST(SqliteDatabaseFileTest, FileKeepsItsTablesAcrossOpens) {
     EXPECT_EQ(reopened.OpenSQL(u"select IValue from netSYSTEM")->RecordCount(), 0);
 }
 
-TEST(SqliteControllerTest, DelegatesSqlAndAnswersOtherCallsFromItsSettings) {
+TEST(SubstituteControllerTest, DelegatesSqlAndAnswersOtherCallsFromItsSettings) {
     auto database = std::make_shared<SqliteDatabase>(":memory:");
-    SqliteController controller(database);
+    SubstituteController controller(database);
     EXPECT_EQ(controller.ExecSQL(u"create table t (v); insert into t values (1)"), 1);
     EXPECT_EQ(controller.OpenSQL(u"select v from t")->FieldValue(0), Variant(std::int32_t{1}));
     controller.SetParam(u"ServerIP", u"127.0.0.1:8080");

@@ -6,15 +6,15 @@
 #include <string>
 
 #include "base/errors.h"
-#include "hosts/common/sqlite_controller.h"
 #include "hosts/common/sqlite_database.h"
+#include "hosts/common/substitute_controller.h"
 #include "settings/kvtavrix_config.h"
 
 namespace kvt::settings {
 namespace {
 
-using hosts::SqliteController;
 using hosts::SqliteDatabase;
+using hosts::SubstituteController;
 
 // A fresh in-memory host database; the store is detached again after each test because
 // it is shared by the whole process.
@@ -22,7 +22,7 @@ class GeneralConfigTest : public ::testing::Test {
   protected:
     GeneralConfigTest()
         : database_(std::make_shared<SqliteDatabase>(":memory:")),
-          host_(std::make_shared<SqliteController>(database_)) {}
+          host_(std::make_shared<SubstituteController>(database_)) {}
     ~GeneralConfigTest() override { TGeneralConfig::SetHost(nullptr); }
 
     void AttachHost() {
@@ -57,7 +57,7 @@ class GeneralConfigTest : public ::testing::Test {
     }
 
     std::shared_ptr<SqliteDatabase> database_;
-    std::shared_ptr<SqliteController> host_;
+    std::shared_ptr<SubstituteController> host_;
 };
 
 TEST_F(GeneralConfigTest, FirstStartCreatesTheTableAndKeepsTheInitialRecord) {
@@ -219,7 +219,7 @@ TEST_F(GeneralConfigTest, QuotesCannotEndTheLiteral) {
     };
     for (const auto& c : cases) {
         database_ = std::make_shared<SqliteDatabase>(":memory:");
-        host_ = std::make_shared<SqliteController>(database_);
+        host_ = std::make_shared<SubstituteController>(database_);
         AttachHost();
         SaveSelection("other", "other row");
         SaveSelection(c.id, c.last_sele_id);

@@ -3,6 +3,7 @@
 #   wine_test.sh prefix|registration|control|engine|soak|faults BITS PREFIX DLL WINTEST_EXE
 #   wine_test.sh engine BITS PREFIX DLL ENGINE_TEST_EXE ENGINE_DLL
 #   wine_test.sh package BITS PREFIX DLL WINTEST_EXE MSI MAKE_MSI_VERSION
+#   wine_test.sh unit BITS PREFIX TEST_EXE
 # prefix:       a fresh Wine prefix of that bitness (no crash dialogs)
 # registration: regsvr32 into a directory with a blank, every registry key checked with
 #               reg query, then unregistering twice, both successful, and the keys gone
@@ -25,13 +26,15 @@
 #               blank; for BITS 32 also the package on 64-bit Windows in a win64 prefix
 #               (PREFIX-win64): the 32-bit folder and registry view, the 32-bit test host,
 #               the removal
+# unit:         one GoogleTest program of the portable core in the prefix, with the Chinese
+#               system code page 936 of the host terminal's systems; its exit code is the result
 set -uo pipefail
 
 step=$1
 bits=$2
 export WINEPREFIX=$3
 dll=$4
-wintest=$5
+wintest=${5:-}
 engine_dll=${6:-}
 msi=${6:-}
 make_msi_version=${7:-}
@@ -390,7 +393,23 @@ compare_keys() {
   fi
 }
 
+# Runs one GoogleTest program without a display (it opens no window), waits for Wine to
+# finish, and answers the program's exit code.
+run_unit_test() {
+  local program=$1 start rc
+  start=$(date +%s.%N)
+  LC_ALL=zh_CN.UTF-8 "$WINE" "$program" 2>&1 | tr -d '\r'
+  rc=${PIPESTATUS[0]}
+  wineserver -w
+  echo "$(basename "$program") ran in $(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }') s (${bits}-bit), exit code $rc"
+  return "$rc"
+}
+
 case $step in
+  unit)
+    run_unit_test "$4"
+    exit
+    ;;
   prefix)
     start=$(date +%s)
     fresh_prefix || { echo "FAIL: wineboot"; exit 1; }
@@ -487,6 +506,7 @@ case $step in
     echo "usage: wine_test.sh prefix|registration|control|engine|soak|faults BITS PREFIX DLL WINTEST_EXE" >&2
     echo "       wine_test.sh engine BITS PREFIX DLL ENGINE_TEST_EXE ENGINE_DLL" >&2
     echo "       wine_test.sh package BITS PREFIX DLL WINTEST_EXE MSI MAKE_MSI_VERSION" >&2
+    echo "       wine_test.sh unit BITS PREFIX TEST_EXE" >&2
     exit 2
     ;;
 esac

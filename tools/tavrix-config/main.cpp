@@ -17,8 +17,8 @@
 
 #include "base/errors.h"
 #include "base/format.h"
-#include "hosts/common/sqlite_controller.h"
 #include "hosts/common/sqlite_database.h"
+#include "hosts/common/substitute_controller.h"
 #include "settings/general_config.h"
 #include "settings/kvtavrix_config.h"
 #include "settings/sql_literal.h"
@@ -115,7 +115,7 @@ int Get(const std::string& path, std::string_view utf8_id) {
 
 int Set(const std::string& path, std::string_view utf8_value) {
     const auto database = OpenExisting(path);
-    auto host = std::make_shared<kvt::hosts::SqliteController>(database);
+    auto host = std::make_shared<kvt::hosts::SubstituteController>(database);
     std::optional<HostAttachment> attachment;
     try {
         attachment.emplace(std::move(host));

@@ -1,5 +1,6 @@
 #include "fakes/control_harness.h"
 
+#include "fakes/host_database.h"
 #include "settings/general_config.h"
 #include "settings/kvtavrix_config.h"
 
@@ -7,8 +8,8 @@ namespace kvt::fakes {
 
 namespace {
 
-std::shared_ptr<hosts::SqliteDatabase> HostDatabase() {
-    auto database = std::make_shared<hosts::SqliteDatabase>(":memory:");
+std::shared_ptr<hosts::HostDatabase> DatabaseWithHostTables() {
+    auto database = NewHostDatabase();
     database->CreateHostTables();
     return database;
 }
@@ -30,9 +31,9 @@ std::shared_ptr<FakeRangeItem> ControlHarness::DefaultTree() {
 }
 
 ControlHarness::ControlHarness(std::shared_ptr<FakeRangeItem> root,
-                               std::shared_ptr<hosts::SqliteDatabase> db,
+                               std::shared_ptr<hosts::HostDatabase> db,
                                ui::LoadProgress* shared_progress)
-    : database(db ? std::move(db) : HostDatabase()),
+    : database(db ? std::move(db) : DatabaseWithHostTables()),
       ranges(std::make_shared<FakeRanges>(HostContext{&journal, &host_faults})),
       controller(
           std::make_shared<FakeController>(HostContext{&journal, &host_faults}, database, ranges)),

@@ -1,6 +1,6 @@
 #pragma once
 // One control wired to a fake host, browser, form, popups and its own progress window,
-// with the settings store on an in-memory SQLite database.
+// with the settings store on a host database in memory (see host_database.h).
 
 #include <memory>
 #include <string>
@@ -10,8 +10,8 @@
 #include "fakes/fake_browser.h"
 #include "fakes/fake_host.h"
 #include "fakes/fake_windows.h"
+#include "hosts/common/host_database.h"
 #include "hosts/common/service_object.h"
-#include "hosts/common/sqlite_database.h"
 #include "ui/load_progress.h"
 
 namespace kvt::fakes {
@@ -22,7 +22,7 @@ class ControlHarness {
     static std::shared_ptr<FakeRangeItem> DefaultTree();
 
     explicit ControlHarness(std::shared_ptr<FakeRangeItem> root = DefaultTree(),
-                            std::shared_ptr<hosts::SqliteDatabase> database = nullptr,
+                            std::shared_ptr<hosts::HostDatabase> database = nullptr,
                             ui::LoadProgress* shared_progress = nullptr);
     ~ControlHarness();
 
@@ -37,7 +37,7 @@ class ControlHarness {
     Journal journal;
     Faults host_faults;
     MessageQueue queue;
-    std::shared_ptr<hosts::SqliteDatabase> database;
+    std::shared_ptr<hosts::HostDatabase> database;
     std::shared_ptr<FakeRanges> ranges;
     std::shared_ptr<FakeController> controller;
     std::shared_ptr<hosts::ServiceObject> service;

@@ -180,37 +180,37 @@ std::unique_ptr<host::Recordset> FakeRecordset::OpenTableSchema() {
     return std::make_unique<FakeRecordset>(context_, std::move(tables), "schema");
 }
 
-FakeController::FakeController(HostContext context, std::shared_ptr<hosts::SqliteDatabase> database,
+FakeController::FakeController(HostContext context, std::shared_ptr<hosts::HostDatabase> database,
                                std::shared_ptr<host::Ranges> ranges)
-    : SqliteController(std::move(database)), context_(context) {
+    : SubstituteController(std::move(database)), context_(context) {
     SetMainHandle(0x1234);
     SetRanges(std::move(ranges));
 }
 
 std::int32_t FakeController::MainHandle() {
     context_.Call("MainHandle", "MainHandle");
-    return SqliteController::MainHandle();
+    return SubstituteController::MainHandle();
 }
 
 void FakeController::OpenModule(std::u16string_view prog_id, std::u16string_view parameter) {
     context_.Call("OpenModule " + WideToUtf8(prog_id) + " " + WideToUtf8(parameter), "OpenModule");
-    SqliteController::OpenModule(prog_id, parameter);
+    SubstituteController::OpenModule(prog_id, parameter);
 }
 
 std::shared_ptr<host::Ranges> FakeController::QueryRanges() {
     context_.Call("QueryRanges", "QueryRanges");
-    return provides_ranges ? SqliteController::QueryRanges() : nullptr;
+    return provides_ranges ? SubstituteController::QueryRanges() : nullptr;
 }
 
 void FakeController::HandleKey(std::int32_t key) {
     context_.Call(Format("HandleKey %d", key), "HandleKey");
-    SqliteController::HandleKey(key);
+    SubstituteController::HandleKey(key);
 }
 
 std::unique_ptr<host::Recordset> FakeController::OpenSQL(std::u16string_view sql) {
     const std::string statement = WideToUtf8(sql);
     context_.Call("OpenSQL " + statement, "OpenSQL");
-    auto records = SqliteController::OpenSQL(sql);
+    auto records = SubstituteController::OpenSQL(sql);
     if (!records) {
         return nullptr;
     }
@@ -219,13 +219,13 @@ std::unique_ptr<host::Recordset> FakeController::OpenSQL(std::u16string_view sql
 
 std::int32_t FakeController::ExecSQL(std::u16string_view sql) {
     context_.Call("ExecSQL " + WideToUtf8(sql), "ExecSQL");
-    return SqliteController::ExecSQL(sql);
+    return SubstituteController::ExecSQL(sql);
 }
 
 WideString FakeController::GetParam(std::u16string_view name) {
     const std::string key = WideToUtf8(name);
     context_.Call("GetParam " + key, "GetParam " + key);
-    return SqliteController::GetParam(name);
+    return SubstituteController::GetParam(name);
 }
 
 }  // namespace kvt::fakes

@@ -1,6 +1,6 @@
 #pragma once
 // A scriptable host: a sector tree, a range object with a connection point, and host
-// services whose database is the substitute host's SQLite database.
+// services over a substitute host's database.
 
 #include <cstdint>
 #include <map>
@@ -10,8 +10,8 @@
 
 #include "control/host_ports.h"
 #include "fakes/journal.h"
-#include "hosts/common/sqlite_controller.h"
-#include "hosts/common/sqlite_database.h"
+#include "hosts/common/host_database.h"
+#include "hosts/common/substitute_controller.h"
 
 namespace kvt::fakes {
 
@@ -100,7 +100,7 @@ class FakeRanges : public host::Ranges {
     std::shared_ptr<FakeConnectionPoint> connection_;
 };
 
-// A recordset of the substitute host's database with every call recorded and open to
+// A recordset of the host's database with every call recorded and open to
 // scripted faults; each entry names the statement the recordset came from ("schema" for
 // the table listing).
 class FakeRecordset : public host::Recordset {
@@ -126,10 +126,10 @@ class FakeRecordset : public host::Recordset {
 };
 
 // The substitute host's services with every call recorded and open to scripted faults.
-class FakeController : public hosts::SqliteController {
+class FakeController : public hosts::SubstituteController {
   public:
     // The main window handle is 0x1234.
-    FakeController(HostContext context, std::shared_ptr<hosts::SqliteDatabase> database,
+    FakeController(HostContext context, std::shared_ptr<hosts::HostDatabase> database,
                    std::shared_ptr<host::Ranges> ranges);
 
     std::int32_t MainHandle() override;

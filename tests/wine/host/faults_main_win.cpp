@@ -111,8 +111,8 @@ std::optional<std::wstring> StoredRecord(const TableStore& store) {
         return std::nullopt;
     }
     for (const auto& row : settings->rows) {
-        if (row.size() == 2 && row[0] == L"KvTavrix2009") {
-            return row[1];
+        if (row.size() == 2 && row[0] == u"KvTavrix2009") {
+            return std::wstring(row[1].begin(), row[1].end());
         }
     }
     return std::nullopt;
@@ -122,7 +122,7 @@ Host SessionHost(const SessionKind& kind, HWND main_window, unsigned short port)
     Host host = MakeHost(main_window, port, kind.validation);
     if (!kind.stored_settings) {
         auto store = std::make_shared<TableStore>();
-        store->Put(L"netSYSTEM", {{L"IValue"}, {{L"1"}}});
+        store->Put(L"netSYSTEM", {{u"IValue"}, {{u"1"}}});
         host.store = store;
         host.controller = com::MakeComObject<TestController>(host.ranges, store, main_window);
         host.controller->SetParam(L"ServerIP", L"127.0.0.1:" + std::to_wstring(port));

@@ -294,10 +294,8 @@ void CheckContentRequests(Checks& checks, const ComPtr<IUnknown>& control, HWND 
     checks.That(ProgressWindowIn(control_window) == nullptr, "the progress window is destroyed");
     const Table* settings = host.store->Find(L"GeneralConfig");
     std::string saved;
-    for (const auto& row :
-         settings != nullptr ? settings->rows : std::vector<std::vector<std::wstring>>{}) {
-        saved += WideToUtf8(std::u16string(row[0].begin(), row[0].end())) + "=" +
-                 WideToUtf8(std::u16string(row[1].begin(), row[1].end())) + ";";
+    for (const auto& row : settings != nullptr ? settings->rows : Table{}.rows) {
+        saved += WideToUtf8(row[0]) + "=" + WideToUtf8(row[1]) + ";";
     }
     checks.That(saved.starts_with("KvTavrix2009={") &&
                     saved.find("\"LastSeleID\":\"1\"") != std::string::npos &&

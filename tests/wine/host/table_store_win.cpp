@@ -1,8 +1,5 @@
 #include "table_store_win.h"
 
-#include <cwctype>
-#include <stdexcept>
-
 #include "base/text.h"
 #include "script_object_win.h"
 
@@ -10,123 +7,23 @@ namespace kvt::wintest {
 
 namespace {
 
-std::wstring Lower(std::wstring text) {
-    for (wchar_t& c : text) {
-        c = static_cast<wchar_t>(std::towlower(c));
-    }
-    return text;
+std::u16string Wide16(const std::wstring& text) {
+    return std::u16string(text.begin(), text.end());
 }
 
-// Words, quoted literals (quotes doubled inside) and single punctuation characters.
-struct Token {
-    std::wstring text;
-    bool literal = false;
-};
-
-std::vector<Token> Tokens(const std::wstring& sql) {
-    std::vector<Token> tokens;
-    std::size_t i = 0;
-    while (i < sql.size()) {
-        const wchar_t c = sql[i];
-        if (std::iswspace(c)) {
-            ++i;
-        } else if (c == L'\'') {
-            Token token{L"", true};
-            ++i;
-            while (i < sql.size()) {
-                if (sql[i] == L'\'') {
-                    if (i + 1 < sql.size() && sql[i + 1] == L'\'') {
-                        token.text.push_back(L'\'');
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                token.text.push_back(sql[i++]);
-            }
-            tokens.push_back(token);
-        } else if (std::iswalnum(c) || c == L'_') {
-            Token token;
-            while (i < sql.size() && (std::iswalnum(sql[i]) || sql[i] == L'_')) {
-                token.text.push_back(sql[i++]);
-            }
-            tokens.push_back(token);
-        } else {
-            tokens.push_back({std::wstring(1, c), false});
-            ++i;
-        }
-    }
-    return tokens;
+std::wstring WideW(const std::u16string& text) {
+    return std::wstring(text.begin(), text.end());
 }
 
-class Reader {
-  public:
-    explicit Reader(const std::wstring& sql) : tokens_(Tokens(sql)) {}
-
-    bool Done() const { return at_ >= tokens_.size(); }
-    const Token& Next() {
-        if (Done()) {
-            throw std::runtime_error("statement ends early");
-        }
-        return tokens_[at_++];
-    }
-    std::wstring Word() { return Next().text; }
-    void Expect(const std::wstring& word) {
-        if (Lower(Word()) != Lower(word)) {
-            throw std::runtime_error("unexpected word in statement");
+// A column by its name, ignoring ASCII letter case, or the column count when none.
+std::size_t ColumnNamed(const Table& table, const std::wstring& name) {
+    const std::u16string wanted = Wide16(name);
+    for (std::size_t column = 0; column < table.columns.size(); ++column) {
+        if (SameTextAscii(table.columns[column], wanted)) {
+            return column;
         }
     }
-    bool Peek(const std::wstring& word) const {
-        return !Done() && Lower(tokens_[at_].text) == Lower(word);
-    }
-    // Words separated by commas up to `end` (consumed).
-    std::vector<std::wstring> List(const std::wstring& end) {
-        std::vector<std::wstring> words;
-        while (!Peek(end)) {
-            const Token& token = Next();
-            if (token.text != L"," || token.literal) {
-                words.push_back(token.text);
-            }
-        }
-        Next();
-        return words;
-    }
-
-  private:
-    std::vector<Token> tokens_;
-    std::size_t at_ = 0;
-};
-
-std::size_t ColumnOf(const Table& table, const std::wstring& name) {
-    for (std::size_t i = 0; i < table.columns.size(); ++i) {
-        if (Lower(table.columns[i]) == Lower(name)) {
-            return i;
-        }
-    }
-    throw std::runtime_error("no such column");
-}
-
-// "where <column> = '<text>'" at the end of a statement, or no filter.
-struct Filter {
-    bool on = false;
-    std::size_t column = 0;
-    std::wstring wanted;
-
-    bool Keeps(const std::vector<std::wstring>& row) const { return !on || row[column] == wanted; }
-};
-
-Filter WhereClause(Reader& reader, const Table& table) {
-    Filter filter;
-    if (reader.Done()) {
-        return filter;
-    }
-    reader.Expect(L"where");
-    filter.on = true;
-    filter.column = ColumnOf(table, reader.Word());
-    reader.Expect(L"=");
-    filter.wanted = reader.Next().text;
-    return filter;
+    return table.columns.size();
 }
 
 class Field final : public ScriptObject {
@@ -242,9 +139,8 @@ HRESULT Fields::Member(const std::wstring& name, const std::vector<VARIANT*>& ar
     }
     std::size_t column = 0;
     if (V_VT(arguments[0]) == VT_BSTR) {
-        try {
-            column = ColumnOf(rows, V_BSTR(arguments[0]));
-        } catch (...) {
+        column = ColumnNamed(rows, V_BSTR(arguments[0]));
+        if (column >= rows.columns.size()) {
             return DISP_E_MEMBERNOTFOUND;
         }
     } else if (V_VT(arguments[0]) == VT_I4) {
@@ -256,7 +152,7 @@ HRESULT Fields::Member(const std::wstring& name, const std::vector<VARIANT*>& ar
         return DISP_E_BADINDEX;
     }
     const auto field =
-        com::MakeComObject<Field>(rows.rows[owner_.Position()][column], owner_.Origin());
+        com::MakeComObject<Field>(WideW(rows.rows[owner_.Position()][column]), owner_.Origin());
     SetObject(result, field.Get());
     return S_OK;
 }
@@ -264,108 +160,21 @@ HRESULT Fields::Member(const std::wstring& name, const std::vector<VARIANT*>& ar
 }  // namespace
 
 void TableStore::Put(const std::wstring& name, Table table) {
-    tables_[Lower(name)] = std::move(table);
+    tables_.Put(Wide16(name), std::move(table));
 }
 
 const Table* TableStore::Find(const std::wstring& name) const {
-    const auto found = tables_.find(Lower(name));
-    return found == tables_.end() ? nullptr : &found->second;
-}
-
-Table TableStore::Schema() const {
-    Table schema{{L"TABLE_TYPE", L"TABLE_NAME"}, {}};
-    for (const auto& [name, table] : tables_) {
-        schema.rows.push_back({L"TABLE", name});
-    }
-    schema.rows.push_back({L"SYSTEM TABLE", L"sysobjects"});
-    return schema;
+    return tables_.Find(Wide16(name));
 }
 
 com::ComPtr<IDispatch> TableStore::Open(const std::wstring& sql) {
     statements_.push_back(sql);
-    Reader reader(sql);
-    reader.Expect(L"select");
-    const std::vector<std::wstring> columns = reader.List(L"from");
-    const std::wstring name = reader.Word();
-    const Table* table = Find(name);
-    if (table == nullptr) {
-        throw std::runtime_error("no such table");
-    }
-    const Filter filter = WhereClause(reader, *table);
-    Table result;
-    std::vector<std::size_t> picked;
-    for (const std::wstring& column : columns) {
-        picked.push_back(ColumnOf(*table, column));
-        result.columns.push_back(table->columns[picked.back()]);
-    }
-    for (const auto& row : table->rows) {
-        if (!filter.Keeps(row)) {
-            continue;
-        }
-        std::vector<std::wstring> cells;
-        for (const std::size_t column : picked) {
-            cells.push_back(row[column]);
-        }
-        result.rows.push_back(cells);
-    }
-    return MakeRecordset(std::move(result), shared_from_this(),
-                         WideToUtf8(std::u16string(sql.begin(), sql.end())));
+    return MakeRecordset(tables_.Query(Wide16(sql)), shared_from_this(), WideToUtf8(Wide16(sql)));
 }
 
 LONG TableStore::Execute(const std::wstring& sql) {
     statements_.push_back(sql);
-    Reader reader(sql);
-    const std::wstring verb = Lower(reader.Word());
-    if (verb == L"create") {
-        reader.Expect(L"table");
-        const std::wstring name = reader.Word();
-        reader.Expect(L"(");
-        Table table;
-        // Column definitions: a name, a type and an optional size, separated by commas.
-        bool expect_name = true;
-        int depth = 0;
-        while (!reader.Done()) {
-            const std::wstring word = reader.Word();
-            if (word == L"(") {
-                ++depth;
-            } else if (word == L")") {
-                if (depth-- == 0) {
-                    break;
-                }
-            } else if (word == L"," && depth == 0) {
-                expect_name = true;
-            } else if (expect_name && depth == 0) {
-                table.columns.push_back(word);
-                expect_name = false;
-            }
-        }
-        Put(name, table);
-        return 0;
-    }
-    if (verb == L"delete") {
-        reader.Expect(L"from");
-        Table* table = &tables_.at(Lower(reader.Word()));
-        const Filter filter = WhereClause(reader, *table);
-        const auto before = table->rows.size();
-        std::erase_if(table->rows, [&](const auto& row) { return filter.Keeps(row); });
-        return static_cast<LONG>(before - table->rows.size());
-    }
-    if (verb == L"insert") {
-        reader.Expect(L"into");
-        Table* table = &tables_.at(Lower(reader.Word()));
-        reader.Expect(L"(");
-        const std::vector<std::wstring> columns = reader.List(L")");
-        reader.Expect(L"values");
-        reader.Expect(L"(");
-        const std::vector<std::wstring> values = reader.List(L")");
-        std::vector<std::wstring> row(table->columns.size());
-        for (std::size_t i = 0; i < columns.size() && i < values.size(); ++i) {
-            row[ColumnOf(*table, columns[i])] = values[i];
-        }
-        table->rows.push_back(row);
-        return 1;
-    }
-    throw std::runtime_error("unsupported statement");
+    return static_cast<LONG>(tables_.Execute(Wide16(sql)));
 }
 
 com::ComPtr<IDispatch> MakeRecordset(Table rows, std::shared_ptr<TableStore> store,

@@ -1,24 +1,22 @@
 #pragma once
-// The test host's database: tables of text cells in memory, the handful of statements the
-// control sends, and ADO-style recordsets over them reached only through IDispatch.
+// The test host's database: the substitute host's tables in memory with the handful of
+// statements the control sends, and ADO-style recordsets over them reached only through
+// IDispatch.
 
 #include <windows.h>
 
 #include <oaidl.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "com/com_ptr_win.h"
+#include "hosts/common/table_store.h"
 
 namespace kvt::wintest {
 
-struct Table {
-    std::vector<std::wstring> columns;
-    std::vector<std::vector<std::wstring>> rows;
-};
+using hosts::Table;
 
 class TableStore : public std::enable_shared_from_this<TableStore> {
   public:
@@ -26,17 +24,18 @@ class TableStore : public std::enable_shared_from_this<TableStore> {
     void Put(const std::wstring& name, Table table);
     const Table* Find(const std::wstring& name) const;
 
-    // "select <columns> from <table> [where <column> = '<text>']"; raises on anything else.
+    // A query (see hosts::TableStore::Query) as a recordset; raises EOleError on anything
+    // the store refuses.
     com::ComPtr<IDispatch> Open(const std::wstring& sql);
     // create table, delete ... where, insert ... values; answers the rows affected.
     LONG Execute(const std::wstring& sql);
 
     const std::vector<std::wstring>& Statements() const { return statements_; }
     // The table listing: TABLE_TYPE, TABLE_NAME.
-    Table Schema() const;
+    Table Schema() const { return tables_.Listing(); }
 
   private:
-    std::map<std::wstring, Table> tables_;
+    hosts::TableStore tables_;
     std::vector<std::wstring> statements_;
 };
 

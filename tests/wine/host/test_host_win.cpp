@@ -63,9 +63,9 @@ com::ComPtr<TestRanges> SectorTree() {
 // The host's database: its own table netSYSTEM and the control's stored settings.
 std::shared_ptr<TableStore> Database() {
     auto store = std::make_shared<TableStore>();
-    store->Put(L"netSYSTEM", {{L"IValue"}, {{L"1"}}});
+    store->Put(L"netSYSTEM", {{u"IValue"}, {{u"1"}}});
     store->Put(L"GeneralConfig",
-               {{L"ConfigID", L"ConfigContent"}, {{L"KvTavrix2009", L"{\"LastSeleID\":\"1\"}"}}});
+               {{u"ConfigID", u"ConfigContent"}, {{u"KvTavrix2009", u"{\"LastSeleID\":\"1\"}"}}});
     return store;
 }
 

@@ -1,17 +1,23 @@
 #pragma once
-// A recordset over rows fetched in full from the substitute host's database.
+// A recordset over rows fetched in full from a substitute host's database.
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 
 #include "control/host_ports.h"
-#include "hosts/common/sqlite_connection.h"
+#include "hosts/common/table_data.h"
 
 namespace kvt::hosts {
 
-class SqliteRecordset final : public host::Recordset {
+// Gives the database's table listing (columns TABLE_NAME and TABLE_TYPE); it keeps what it
+// needs of the database alive, so a recordset can still list the tables after the database
+// object is gone.
+using TableLister = std::function<TableData()>;
+
+class FetchedRecordset final : public host::Recordset {
   public:
-    SqliteRecordset(TableData data, Connection connection);
+    FetchedRecordset(TableData data, TableLister list_tables);
 
     int RecordCount() override;
     int FieldCount() override;
@@ -27,7 +33,7 @@ class SqliteRecordset final : public host::Recordset {
     const std::vector<Variant>& CurrentRow() const;
 
     TableData data_;
-    Connection connection_;
+    TableLister list_tables_;
     std::size_t row_ = 0;
 };
 

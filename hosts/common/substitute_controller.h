@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "control/host_ports.h"
-#include "hosts/common/sqlite_database.h"
+#include "hosts/common/host_database.h"
 
 namespace kvt::hosts {
 
-class SqliteController : public host::Controller {
+class SubstituteController : public host::Controller {
   public:
-    explicit SqliteController(std::shared_ptr<SqliteDatabase> database);
+    explicit SubstituteController(std::shared_ptr<HostDatabase> database);
 
     std::int32_t MainHandle() override;
     void OpenModule(std::u16string_view prog_id, std::u16string_view parameter) override;
@@ -34,10 +34,10 @@ class SqliteController : public host::Controller {
         return opened_modules_;
     }
     const std::vector<std::int32_t>& HandledKeys() const { return handled_keys_; }
-    SqliteDatabase& Database() { return *database_; }
+    HostDatabase& Database() { return *database_; }
 
   private:
-    std::shared_ptr<SqliteDatabase> database_;
+    std::shared_ptr<HostDatabase> database_;
     std::shared_ptr<host::Ranges> ranges_;
     std::map<WideString, WideString, std::less<>> params_;
     std::vector<std::pair<WideString, WideString>> opened_modules_;

@@ -1,29 +1,29 @@
-#include "hosts/common/sqlite_recordset.h"
+#include "hosts/common/fetched_recordset.h"
 
 #include "base/errors.h"
 #include "base/format.h"
 
 namespace kvt::hosts {
 
-SqliteRecordset::SqliteRecordset(TableData data, Connection connection)
-    : data_(std::move(data)), connection_(std::move(connection)) {}
+FetchedRecordset::FetchedRecordset(TableData data, TableLister list_tables)
+    : data_(std::move(data)), list_tables_(std::move(list_tables)) {}
 
-int SqliteRecordset::RecordCount() {
+int FetchedRecordset::RecordCount() {
     return static_cast<int>(data_.rows.size());
 }
 
-int SqliteRecordset::FieldCount() {
+int FetchedRecordset::FieldCount() {
     return static_cast<int>(data_.columns.size());
 }
 
-const std::vector<Variant>& SqliteRecordset::CurrentRow() const {
+const std::vector<Variant>& FetchedRecordset::CurrentRow() const {
     if (row_ >= data_.rows.size()) {
         throw EOleError(kEFail, "The recordset has no current row");
     }
     return data_.rows[row_];
 }
 
-Variant SqliteRecordset::FieldValue(int position) {
+Variant FetchedRecordset::FieldValue(int position) {
     const std::vector<Variant>& row = CurrentRow();
     if (position < 0 || static_cast<std::size_t>(position) >= row.size()) {
         throw EOleError(kEFail, Format("The recordset has no field at position %d", position));
@@ -31,7 +31,7 @@ Variant SqliteRecordset::FieldValue(int position) {
     return row[static_cast<std::size_t>(position)];
 }
 
-Variant SqliteRecordset::FieldValue(std::u16string_view name) {
+Variant FetchedRecordset::FieldValue(std::u16string_view name) {
     for (std::size_t column = 0; column < data_.columns.size(); ++column) {
         if (SameTextAscii(data_.columns[column], name)) {
             return FieldValue(static_cast<int>(column));
@@ -40,23 +40,23 @@ Variant SqliteRecordset::FieldValue(std::u16string_view name) {
     throw EOleError(kEFail, "The recordset has no field named " + WideToUtf8(name));
 }
 
-bool SqliteRecordset::Eof() {
+bool FetchedRecordset::Eof() {
     return row_ >= data_.rows.size();
 }
 
-void SqliteRecordset::MoveFirst() {
+void FetchedRecordset::MoveFirst() {
     row_ = 0;
 }
 
-void SqliteRecordset::MoveNext() {
+void FetchedRecordset::MoveNext() {
     if (Eof()) {
         throw EOleError(kEFail, "The recordset is already past its last row");
     }
     ++row_;
 }
 
-std::unique_ptr<host::Recordset> SqliteRecordset::OpenTableSchema() {
-    return std::make_unique<SqliteRecordset>(ListTables(connection_), connection_);
+std::unique_ptr<host::Recordset> FetchedRecordset::OpenTableSchema() {
+    return std::make_unique<FetchedRecordset>(list_tables_(), list_tables_);
 }
 
 }  // namespace kvt::hosts
