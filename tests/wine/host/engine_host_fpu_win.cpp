@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "base/host_fpu_settings.h"
+#include "base/text.h"
 #include "engine_sections_win.h"
 
 namespace kvt::wintest {
@@ -75,7 +76,7 @@ TestPage ProgressPage() {
 // significand fits in 24 bits: qemu-user, which runs 32-bit Wine where the kernel runs no
 // 32-bit programs, rounds an x87 load of a double (FLD m64) to the precision control's width,
 // which hardware never does, so a wider number would measure the emulator, not the control.
-constexpr wchar_t kSeededRecord[] = L"{\"Name\":\"fpu\",\"Tag\":1.6777215E7,\"LastSeleID\":\"0\"}";
+constexpr char16_t kSeededRecord[] = u"{\"Name\":\"fpu\",\"Tag\":1.6777215E7,\"LastSeleID\":\"0\"}";
 
 // What one run under one setting showed.
 struct Outcome {
@@ -108,9 +109,11 @@ std::string CallText(const char* name, HRESULT result) {
 std::string StoredRecord(const TableStore& store) {
     const Table* table = store.Find(L"GeneralConfig");
     std::string text;
-    for (const auto& row :
-         table != nullptr ? table->rows : std::vector<std::vector<std::wstring>>{}) {
-        text += Utf8(row[0]) + "=" + Utf8(row[1]) + ";";
+    if (table == nullptr) {
+        return text;
+    }
+    for (const auto& row : table->rows) {
+        text += WideToUtf8(row[0]) + "=" + WideToUtf8(row[1]) + ";";
     }
     return text;
 }
@@ -155,7 +158,7 @@ void RunFirstControl(Engines& engines, HWND main_window, Outcome& outcome,
         return;
     }
     control.Host().store->Put(
-        L"GeneralConfig", {{L"ConfigID", L"ConfigContent"}, {{L"KvTavrix2009", kSeededRecord}}});
+        L"GeneralConfig", {{u"ConfigID", u"ConfigContent"}, {{u"KvTavrix2009", kSeededRecord}}});
     outcome.calls += CallText("InitPlugin", control.Start(kLayoutArea));
     watch.After("InitPlugin");
     IScriptedEngine& engine = control.Engine();
