@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "base/errors.h"
@@ -84,6 +85,13 @@ TEST(Variant, ConvertsNumbersAlikeWhateverTheHostsFloatingPointSettings) {
                 test::RunWithHostFpuSettings(host, [&] { whole = c.value.ToInt64(); });
             EXPECT_EQ(whole, c.whole) << c.value.ToAnsi() << " with " << host.what;
             EXPECT_TRUE(kept) << host.what;
+        }
+        if (test::LoadsRoundedToSinglePrecision(host.x87)) {
+            std::printf(
+                "NOTE: decimal text not checked with %s: this x87 unit rounds the "
+                "loads of doubles to it, which no x86 processor does (an emulator)\n",
+                host.what);
+            continue;
         }
         for (const char* text : decimals) {
             const double expected = Variant(text).ToDouble();
