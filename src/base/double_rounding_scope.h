@@ -17,11 +17,8 @@
 
 #include <cstdint>
 
-#if defined(__i386__) || defined(__x86_64__)
-#define KVT_X87_CONTROL 1
-#else
-#define KVT_X87_CONTROL 0
-#endif
+#include "base/x87_control_scope.h"
+
 #if defined(__SSE__) || defined(__x86_64__)
 #define KVT_SSE_CONTROL 1
 #else
@@ -30,20 +27,10 @@
 
 namespace kvt {
 
+// The x87 part is a member, so it is set before the SSE part and put back after it.
 class DoubleRoundingScope {
   public:
     DoubleRoundingScope() noexcept {
-#if KVT_X87_CONTROL
-        // The "memory" clobbers keep the compiler from moving loads and stores of the
-        // arithmetic's operands across the switch.
-        __asm__ volatile("fnstcw %0" : "=m"(saved_x87_) : : "memory");
-        const auto x87 =
-            static_cast<std::uint16_t>((saved_x87_ & ~kX87PrecisionAndRounding) | kX87Double);
-        x87_changed_ = x87 != saved_x87_;
-        if (x87_changed_) {
-            __asm__ volatile("fldcw %0" : : "m"(x87) : "memory");
-        }
-#endif
 #if KVT_SSE_CONTROL
         __asm__ volatile("stmxcsr %0" : "=m"(saved_sse_) : : "memory");
         const std::uint32_t sse = saved_sse_ & ~kSseRounding;
@@ -59,23 +46,13 @@ class DoubleRoundingScope {
             __asm__ volatile("ldmxcsr %0" : : "m"(saved_sse_) : "memory");
         }
 #endif
-#if KVT_X87_CONTROL
-        if (x87_changed_) {
-            __asm__ volatile("fldcw %0" : : "m"(saved_x87_) : "memory");
-        }
-#endif
     }
     DoubleRoundingScope(const DoubleRoundingScope&) = delete;
     DoubleRoundingScope& operator=(const DoubleRoundingScope&) = delete;
 
   private:
 #if KVT_X87_CONTROL
-    // Precision control is bits 8-9 (2: 53-bit significand), rounding control bits 10-11
-    // (0: to nearest, ties to even).
-    static constexpr std::uint16_t kX87PrecisionAndRounding = 0x0F00;
-    static constexpr std::uint16_t kX87Double = 0x0200;
-    std::uint16_t saved_x87_ = 0;
-    bool x87_changed_ = false;
+    X87ControlScope x87_{X87ControlScope::kDoubleToNearest};
 #endif
 #if KVT_SSE_CONTROL
     // MXCSR bits 13-14 (0: to nearest, ties to even).

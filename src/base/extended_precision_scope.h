@@ -17,7 +17,7 @@
 // costs a read of the control word, and two writes only when the caller's word differs.
 // Where long double is not the x87 type the scope does nothing.
 
-#include <cstdint>
+#include "base/x87_control_scope.h"
 
 #if (defined(__i386__) || defined(__x86_64__)) && __SIZEOF_LONG_DOUBLE__ > 8
 #define KVT_X87_LONG_DOUBLE 1
@@ -29,38 +29,13 @@ namespace kvt {
 
 class ExtendedPrecisionScope {
   public:
-#if KVT_X87_LONG_DOUBLE
-    ExtendedPrecisionScope() noexcept {
-        // The "memory" clobbers keep the compiler from moving loads and stores of the
-        // arithmetic's operands across the switch.
-        __asm__ volatile("fnstcw %0" : "=m"(saved_) : : "memory");
-        const auto wanted =
-            static_cast<std::uint16_t>((saved_ & ~kPrecisionAndRounding) | kExtendedToNearest);
-        changed_ = wanted != saved_;
-        if (changed_) {
-            __asm__ volatile("fldcw %0" : : "m"(wanted) : "memory");
-        }
-    }
-    ~ExtendedPrecisionScope() {
-        if (changed_) {
-            __asm__ volatile("fldcw %0" : : "m"(saved_) : "memory");
-        }
-    }
-#else
     ExtendedPrecisionScope() noexcept = default;
-#endif
     ExtendedPrecisionScope(const ExtendedPrecisionScope&) = delete;
     ExtendedPrecisionScope& operator=(const ExtendedPrecisionScope&) = delete;
 
   private:
 #if KVT_X87_LONG_DOUBLE
-    // Precision control is bits 8-9 (3: 64-bit significand), rounding control bits 10-11
-    // (0: to nearest, ties to even).
-    static constexpr std::uint16_t kPrecisionAndRounding = 0x0F00;
-    static constexpr std::uint16_t kExtendedToNearest = 0x0300;
-
-    std::uint16_t saved_ = 0;
-    bool changed_ = false;
+    X87ControlScope x87_{X87ControlScope::kExtendedToNearest};
 #endif
 };
 
