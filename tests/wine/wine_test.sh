@@ -166,17 +166,21 @@ control_keys() {
     keep && NF { print key "\t" $0 }' "$1/system.reg" | LC_ALL=C sort
 }
 
+# The seconds from START (as date +%s.%N prints it) to now, to a tenth.
+seconds_since() {
+  awk -v a="$1" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }'
+}
+
 # msiexec with its arguments; prints the installer's exit code (the whole of it: a Linux exit
 # status keeps only 8 bits) and the seconds it took.
 MSI_CODE=
 MSI_SECONDS=
 run_msiexec() {
-  local start end
+  local start
   start=$(date +%s.%N)
   MSI_CODE=$(wine_quiet cmd /c "msiexec $* & echo exit=%ERRORLEVEL%" | sed -n 's/^exit=//p')
-  end=$(date +%s.%N)
+  MSI_SECONDS=$(seconds_since "$start")
   wineserver -w
-  MSI_SECONDS=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.1f", b - a }')
 }
 
 # The installed products named KvNewTavrix, as "version" lines, from the uninstall keys.
@@ -401,7 +405,7 @@ run_unit_test() {
   LC_ALL=zh_CN.UTF-8 "$WINE" "$program" 2>&1 | tr -d '\r'
   rc=${PIPESTATUS[0]}
   wineserver -w
-  echo "$(basename "$program") ran in $(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }') s (${bits}-bit), exit code $rc"
+  echo "$(basename "$program") ran in $(seconds_since "$start") s (${bits}-bit), exit code $rc"
   return "$rc"
 }
 
