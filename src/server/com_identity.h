@@ -33,8 +33,9 @@ inline constexpr std::uint32_t kFactoryMiscStatus = 0x12000;
 inline constexpr std::uint32_t kControlMiscStatus = 0x20191;
 inline constexpr std::uint32_t kMiscStatus = kFactoryMiscStatus | kControlMiscStatus;
 
-// The name of the C++ class that implements the control object, as error messages give it.
-inline constexpr std::string_view kControlObjectClassName = "TKvNewTavrix";
+// The name of the control-object class, as error messages give it (the window class that
+// the control object hosts is TKvNewTavrix).
+inline constexpr std::string_view kControlObjectClassName = "TActiveFormControl";
 
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" in upper case, as the system writes identifiers.
 // Raises Exception for text that is not a bare identifier.

@@ -42,8 +42,7 @@ WideString GuidText(REFGUID guid) {
     return com::Bstr::FromZeroTerminated(text);
 }
 
-ControlTypeLibrary::ControlTypeLibrary() {
-    const std::wstring path = com::ToWindows(ServerState::ModulePath());
+ControlTypeLibrary::ControlTypeLibrary(const std::wstring& path) {
     com::Check(LoadTypeLibEx(path.c_str(), REGKIND_NONE, library_.Out()), "LoadTypeLibEx");
     if (FAILED(library_->GetTypeInfoOfGuid(CLSID_KvNewTavrix, class_info_.Out()))) {
         TypeInformationMissing();
@@ -73,7 +72,7 @@ ControlTypeLibrary::ControlTypeLibrary() {
 ControlTypeLibrary& ControlTypeLibrary::Instance() {
     std::unique_ptr<ControlTypeLibrary>& slot = Slot();
     if (!slot) {
-        slot = std::make_unique<ControlTypeLibrary>();
+        slot = std::make_unique<ControlTypeLibrary>(com::ToWindows(ServerState::ModulePath()));
     }
     return *slot;
 }

@@ -6,6 +6,8 @@
 
 #include <oaidl.h>
 
+#include <string>
+
 #include "com/com_ptr_win.h"
 #include "server/registry_plan.h"
 
@@ -13,11 +15,13 @@ namespace kvt::server {
 
 class ControlTypeLibrary {
   public:
-    // Loads the library; raises "Type information missing for class %s" when it does not
-    // describe the control's class.
-    ControlTypeLibrary();
+    // Loads the library from the file at `path` (the DLL holds it as its TYPELIB resource);
+    // raises "Type information missing for class %s" when it does not describe the
+    // control's class.
+    explicit ControlTypeLibrary(const std::wstring& path);
 
-    // The process's instance, loaded on first use; Release lets it go before unloading.
+    // The process's instance, loaded from the DLL on first use; Release lets it go before
+    // unloading.
     static ControlTypeLibrary& Instance();
     static void Release();
 
