@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/decimal_tie.h"
 #include "base/double_rounding_scope.h"
 #include "base/errors.h"
 #include "base/exact_powers_of_ten.h"
@@ -67,39 +68,6 @@ int ExtendedDigits(long double magnitude, char* digits) {
     const auto r = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific,
                                  kPrecision - 1);
     return ReadScientific(text, r.ptr, digits, kPrecision);
-}
-
-// Whether `magnitude` (positive, finite) lies exactly halfway between two 15-digit
-// decimals, where 10^(e-1) <= magnitude < 10^e. Decided on the exact binary value: with
-// magnitude = odd * 2^low and the 15th digit's place 10^(e-15), the value is a tie when
-// 2 * magnitude / 10^(e-15) is an odd integer.
-bool IsExactTie(long double magnitude, int e) {
-    int binary_exponent = 0;
-    const long double fraction = std::frexp(magnitude, &binary_exponent);
-    constexpr int kBits = std::numeric_limits<std::uint64_t>::digits;
-    static_assert(std::numeric_limits<long double>::digits <= kBits);
-    auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, kBits));
-    int low = binary_exponent - kBits;
-    if (mantissa == 0) {
-        return false;  // not a finite positive value at full precision
-    }
-    while ((mantissa & 1) == 0) {
-        mantissa >>= 1;
-        ++low;
-    }
-    const int k = kPrecision - e;  // the 15th digit's place is 10^-k
-    // 2 * odd * 2^low * 10^k = odd * 5^k * 2^(low + 1 + k): odd only when the power of
-    // two vanishes, and for k < 0 an integer only when 5^-k divides the odd part.
-    if (low + 1 + k != 0) {
-        return false;
-    }
-    for (int i = 0; i < -k; ++i) {
-        if (mantissa % 5 != 0) {
-            return false;
-        }
-        mantissa /= 5;
-    }
-    return true;
 }
 
 // Rounds the digits of an exact tie away from zero: the 16 significant digits of a tie
@@ -218,7 +186,7 @@ Decimal ToDecimal(long double magnitude) {
     decimal.count = kPrecision;
     decimal.exponent = exponent + 1;
     // The conversions above round exact ties to even; ties go away from zero here.
-    if (IsExactTie(magnitude, decimal.exponent)) {
+    if (IsExactDecimalTie(magnitude, decimal.exponent, kPrecision)) {
         RoundTieAwayFromZero(magnitude, decimal);
     }
     StripTrailingZeros(decimal);

@@ -6,6 +6,7 @@
 
 #include "json/hash_table.h"
 #include "json/name_hash.h"
+#include "json/reader.h"
 #include "json/value.h"
 
 namespace kvt::json {
@@ -132,6 +133,28 @@ TEST(TqxHashTable, ObjectMembersWhoseNamesCollideAreFoundByTheirOwnName) {
     EXPECT_EQ(object.FindMember(first), 0);
     EXPECT_EQ(object.FindMember(second), 1);
     EXPECT_EQ(object.IntAt(0), 1);
+}
+
+TEST(TqxHashTable, NamesSharingBothHashesAreToldApartByTheNameItself) {
+    // The name hash stops at U+0000, so every name that starts with it hashes to 0; these
+    // two also share the second hash (0xF5469207, found by a birthday search), leaving
+    // only the names themselves to tell them apart.
+    const WideString first(u"\0wvedjzb", 8);
+    const WideString second(u"\0ghqqycg", 8);
+    const WideString third(u"\0another", 8);  // same name hash, its own second hash
+    ASSERT_EQ(NameHash(first), NameHash(second));
+    const auto root = ParseJson(R"({"\u0000wvedjzb":1,"\u0000another":3,"\u0000ghqqycg":2})");
+    ASSERT_NE(root, nullptr);
+    auto& object = static_cast<TqxJSONobject&>(*root);
+    EXPECT_EQ(object.FindMember(first), 0);
+    EXPECT_EQ(object.FindMember(third), 1);
+    EXPECT_EQ(object.FindMember(second), 2);
+    // Added after the index is built, a fourth name of the same pair of hashes stays apart.
+    const WideString absent(u"\0zzzzzzz", 8);
+    EXPECT_EQ(object.FindMember(absent), -1);
+    object.AddMember(second, std::int32_t{4});
+    EXPECT_EQ(object.FindMember(second), 3);
+    EXPECT_EQ(object.FindMember(first), 0);
 }
 
 // Hash = the number in the name times 256: every entry lands in bucket 0 with its own

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "json/reader.h"
@@ -161,6 +164,63 @@ TEST(JsonReader, NumbersReadBackThroughTheGeneralFormat) {
             EXPECT_EQ(Reparse(c.text), c.written) << c.text;
         }
     }
+}
+
+// A numeral of a random shape: sign, up to 22 whole and 22 fraction digits (leading zeros
+// in the fraction), and an exponent from small to beyond the normal range, so that the
+// short, exact-power, general and subnormal paths all run.
+std::string RandomNumeral(std::mt19937_64& random) {
+    const auto pick = [&random](unsigned n) { return static_cast<unsigned>(random() % n); };
+    std::string text;
+    if (pick(4) == 0) {
+        text += '-';
+    }
+    const unsigned whole = 1 + pick(22);
+    text += whole == 1 ? static_cast<char>('0' + pick(10)) : static_cast<char>('1' + pick(9));
+    for (unsigned i = 1; i < whole; ++i) {
+        text += static_cast<char>('0' + pick(10));
+    }
+    if (pick(2) == 0) {
+        text += '.';
+        const unsigned zeros = pick(3) == 0 ? pick(12) : 0;
+        text.append(zeros, '0');
+        for (unsigned i = 0, n = 1 + pick(22); i < n; ++i) {
+            text += static_cast<char>('0' + pick(10));
+        }
+    }
+    switch (pick(4)) {
+        case 0:
+            break;
+        case 1:
+            text += (pick(2) != 0 ? "e" : "E+") + std::to_string(pick(30));
+            break;
+        case 2:
+            text += "e-" + std::to_string(pick(400));
+            break;
+        default:
+            text += (pick(2) != 0 ? "e" : "e-") + std::to_string(4880 + pick(110));
+            break;
+    }
+    return text;
+}
+
+TEST(JsonReader, NumbersAreTheCLibrarysCorrectlyRoundedValues) {
+    std::mt19937_64 random(20261211);
+    int checked = 0;
+    for (int i = 0; i < 100000; ++i) {
+        const std::string numeral = RandomNumeral(random);
+        const long double expected = std::strtold(numeral.c_str(), nullptr);
+        if (std::isinf(expected)) {
+            EXPECT_EQ(Reparse("[" + numeral + "]"), "none") << numeral;
+            continue;
+        }
+        const auto root = ParseJson("[" + numeral + "]");
+        ASSERT_NE(root, nullptr) << numeral;
+        const long double read = static_cast<TqxJSONnumber*>(root->ItemAt(0))->NumberValue;
+        ASSERT_EQ(read, expected) << numeral;
+        ++checked;
+    }
+    EXPECT_GT(checked, 90000);  // the shapes above overflow only a few times in a hundred
 }
 
 TEST(JsonReader, RepeatedNamesStayInTextOrderAndTheLastOneIsFound) {
