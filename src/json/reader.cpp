@@ -1,9 +1,11 @@
 #include "json/reader.h"
 
 #include <array>
-#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <type_traits>
 
 #include "base/exact_powers_of_ten.h"
 #include "base/extended_precision_scope.h"
@@ -317,30 +319,21 @@ class Reader {
             value = negative ? -0.0L : 0.0L;
             return true;
         }
-        NumberType parsed = 0;
-        const char* begin = reinterpret_cast<const char*>(text_ + first);
-        const char* end = reinterpret_cast<const char*>(text_ + last);
-        const auto result = std::from_chars(begin, end, parsed);
-        if (result.ec == std::errc::result_out_of_range) {
-            // The magnitude decides: beyond the range of the type is an error, below its
-            // normal range the value is the nearest subnormal (or 0 below those).
-            const long magnitude = (significant > 0 ? significant : 0) + total;
-            if (magnitude > 0) {
-                return false;
-            }
-            parsed = ConvertTinyNumeral(first, last, total);
-        } else if (result.ec != std::errc() || result.ptr != end) {
-            return false;
+        const long double parsed = ConvertWithoutPoint(first, last, total);
+        if (std::isinf(parsed)) {
+            return false;  // beyond the range of the type
         }
         value = negative ? -parsed : parsed;
         return true;
     }
 
-    // The value of a numeral below the normal range of the type, rounded to the nearest
-    // subnormal. `from_chars` reports such values as out of range without giving them, so
-    // the C library converts the digits as one integer times a power of ten: without a
-    // decimal separator the text means the same in every locale.
-    long double ConvertTinyNumeral(std::size_t first, std::size_t last, long total) const {
+    // The value of the numeral text_[first, last) whose digits times 10^total it is, as the
+    // C library converts the digits written as one integer with that exponent: the nearest
+    // value of the type, a subnormal below its normal range, and infinity beyond its range.
+    // Without a decimal separator the text means the same in every locale. (The standard
+    // library's `from_chars` of long double goes through double on some platforms.)
+    static_assert(std::is_same_v<NumberType, long double>);
+    long double ConvertWithoutPoint(std::size_t first, std::size_t last, long total) const {
         std::string numeral;
         for (std::size_t i = first; i < last && text_[i] != 'e' && text_[i] != 'E'; ++i) {
             if (IsDigit(text_[i]) && (!numeral.empty() || text_[i] != '0')) {
