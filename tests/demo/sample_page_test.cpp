@@ -123,27 +123,52 @@ TEST(SamplePageTest, ASectorShowsTheSameFiguresWhateverItsPlaceInTheList) {
               std::string::npos);
 }
 
-// Rises red, falls green: every coloured cell agrees with the sign of the change it shows.
-TEST(SamplePageTest, MovesAreColouredByTheirDirection) {
-    const std::regex cell("<td class=\"(up|down|flat)\">([-+]?)[0-9.]+%?</td>");
-    std::set<std::string> seen;
-    for (const std::string& page :
-         {RenderContentPage(Request({{"银行", "101"}}, "0")),
-          RenderContentPage(Request({{"半导体", "105"}}, "0")), RenderQuotePage()}) {
-        for (auto it = std::sregex_iterator(page.begin(), page.end(), cell);
-             it != std::sregex_iterator(); ++it) {
-            const std::string direction = (*it)[1];
-            const std::string sign = (*it)[2];
-            seen.insert(direction);
-            if (sign == "+") {
-                EXPECT_EQ(direction, "up") << (*it)[0];
-            } else if (sign == "-") {
-                EXPECT_EQ(direction, "down") << (*it)[0];
-            }
+// Rises red, falls green, grey when flat: in every row of a table of moves the price, the
+// change and the change in percent share one class, which the change's own text decides.
+// A row without a sign must show no move at all.
+struct MoveRows {
+    std::set<std::string> classes;
+    int rows = 0;
+};
+
+void CheckMoveRows(const std::string& page, MoveRows& seen) {
+    const std::regex row(
+        "<td class=\"(up|down|flat)\">([0-9]+\\.[0-9]{2})</td>"
+        "<td class=\"(up|down|flat)\">([-+]?)([0-9]+\\.[0-9]{2})</td>"
+        "<td class=\"(up|down|flat)\">([-+]?)([0-9]+\\.[0-9]{2})%</td>");
+    for (auto it = std::sregex_iterator(page.begin(), page.end(), row);
+         it != std::sregex_iterator(); ++it) {
+        const std::smatch& m = *it;
+        const std::string change_sign = m[4];
+        const std::string expected =
+            change_sign == "+" ? "up" : (change_sign == "-" ? "down" : "flat");
+        EXPECT_EQ(m[1], expected) << m[0];
+        EXPECT_EQ(m[3], expected) << m[0];
+        EXPECT_EQ(m[6], expected) << m[0];
+        if (expected == "flat") {
+            EXPECT_EQ(m[5], "0.00") << m[0];
+            EXPECT_EQ(m[7], "") << m[0];
+            EXPECT_EQ(m[8], "0.00") << m[0];
+        } else {
+            EXPECT_NE(m[5], "0.00") << m[0];
         }
+        seen.classes.insert(expected);
+        ++seen.rows;
     }
-    EXPECT_TRUE(seen.count("up") == 1 && seen.count("down") == 1) << "both directions shown";
-    EXPECT_NE(RenderQuotePage().find(".up{color:#d9262c}.down{color:#12924a}"), std::string::npos);
+}
+
+TEST(SamplePageTest, MovesAreColouredByTheirDirection) {
+    MoveRows seen;
+    const std::string quotes = RenderQuotePage();
+    CheckMoveRows(quotes, seen);
+    EXPECT_EQ(seen.rows, 4) << "one row per index of the overview";
+    for (const char* sector : {"101", "103", "105"}) {
+        CheckMoveRows(RenderContentPage(Request({{"银行", sector}}, "0")), seen);
+    }
+    EXPECT_EQ(seen.rows, 4 + 3 * static_cast<int>(kSampleStocksPerSector));
+    // The made-up market has no stock without a move; both directions show.
+    EXPECT_TRUE(seen.classes.count("up") == 1 && seen.classes.count("down") == 1);
+    EXPECT_NE(quotes.find(".up{color:#d9262c}.down{color:#12924a}"), std::string::npos);
 }
 
 TEST(SamplePageTest, WithoutACurrentSectorThePageStillHasItsCommandsAndFrame) {
@@ -165,27 +190,55 @@ TEST(SamplePageTest, HeadlinesOpenInANewWindowWithTheSectorEncoded) {
               std::string::npos);
 }
 
-TEST(SamplePageTest, ServerAnswersTheFrameAndHeadlineLinks) {
+// The first capture of `pattern` in `text`, or "" when it does not occur.
+std::string Capture(const std::string& text, const char* pattern) {
+    std::smatch match;
+    return std::regex_search(text, match, std::regex(pattern)) ? match[1].str() : std::string();
+}
+
+// An attribute value as the browser reads it: the page escapes '&' in its links.
+std::string Unescaped(std::string text) {
+    for (std::size_t at = 0; (at = text.find("&amp;", at)) != std::string::npos; ++at) {
+        text.erase(at + 1, 4);
+    }
+    return text;
+}
+
+TEST(SamplePageTest, ServerAnswersTheFrameAndHeadlineLinksThePageCarries) {
     ContentServer server;
     server.Start();
     httplib::Client client("127.0.0.1", server.Port());
-    const std::string page = RenderContentPage(Request({{"银行", "1&2 x"}}, "0"));
-    const std::smatch frame = [&] {
-        std::smatch match;
-        std::regex_search(page, match, std::regex("<iframe id=\"quote\" src=\"([^\"]+)\""));
-        return match;
-    }();
+    // The content page as the control asks for it: sector "1&2 x" named 银行 (GBK).
+    const auto page = client.Post("/tavrix2009/kplm.aspx?user=demo",
+                                  "SelID=0&Range=0XA&SectorList=%D2%F8%D0%D0%3B1%262+x%2C",
+                                  "application/x-www-form-urlencoded");
+    ASSERT_TRUE(page);
+    ASSERT_EQ(page->status, 200);
+
+    const std::string frame = Capture(page->body, "<iframe id=\"quote\" src=\"([^\"]+)\"");
     ASSERT_FALSE(frame.empty());
-    const auto quote = client.Get(frame[1].str());
+    const auto quote = client.Get(Unescaped(frame));
     ASSERT_TRUE(quote);
     EXPECT_EQ(quote->status, 200);
-    EXPECT_EQ(quote->body, RenderQuotePage());
-
-    const SampleSector sector = MakeSampleSector("1&2 x");
-    const auto headline = client.Get(HeadlineLink("1&2 x", 2));
-    ASSERT_TRUE(headline);
-    EXPECT_NE(headline->body.find("<title>" + sector.headlines[2].text + "</title>"),
+    EXPECT_NE(quote->body.find("<title>行情</title>"), std::string::npos);
+    EXPECT_NE(quote->body.find("<tr><th>指数</th><th>最新</th><th>涨跌</th><th>涨跌幅</th></tr>"),
               std::string::npos);
+    for (const char* index : {"综合指数", "成份指数", "中小盘指数", "成长指数"}) {
+        EXPECT_NE(quote->body.find(std::string("<tr><td>") + index + "</td>"), std::string::npos)
+            << index;
+    }
+
+    // The third headline's link, followed as the page gives it, opens a page of that title.
+    const std::string link = Capture(page->body, "<a id=\"headline-2\" href=\"([^\"]+)\"");
+    const std::string title = Capture(page->body, "<a id=\"headline-2\"[^>]*>([^<]+)</a>");
+    ASSERT_FALSE(link.empty());
+    ASSERT_FALSE(title.empty());
+    EXPECT_EQ(Unescaped(link), "/tavrix2009/news.aspx?depth=1&sector=1%262%20x&item=2");
+    const auto headline = client.Get(Unescaped(link));
+    ASSERT_TRUE(headline);
+    EXPECT_EQ(headline->status, 200);
+    EXPECT_NE(headline->body.find("<title>" + title + "</title>"), std::string::npos);
+    EXPECT_NE(headline->body.find("<h1>" + title + "</h1>"), std::string::npos);
     EXPECT_NE(headline->body.find("id=\"more\""), std::string::npos);
     for (const char* unknown : {"9", "x", "-1"}) {
         const auto fallback =
