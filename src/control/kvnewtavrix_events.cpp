@@ -108,8 +108,14 @@ CallResult TKvNewTavrix::NewWindow2(NewWindow& event) {
         if (!popup) {
             throw Exception("The popup window could not be created");
         }
+        try {
+            event.window = popup->BrowserApplication();
+        } catch (...) {
+            // The engine gets no window: a popup left behind would still show itself.
+            popup->Discard();
+            throw;
+        }
         popup_ = popup;
-        event.window = popup->BrowserApplication();
     });
     if (!result.Ok()) {
         // Without a popup of ours the engine would open a browser window of its own,

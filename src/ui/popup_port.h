@@ -20,6 +20,9 @@ class PopupWindow {
     virtual void BringToFront() = 0;
     // The automation object of the popup's browser, handed to the engine as the new window.
     virtual std::shared_ptr<InterfaceBase> BrowserApplication() = 0;
+    // The creator could not hand the popup to the engine: the popup goes at once, never
+    // shown, without running the creator's notification (the creator is the one asking).
+    virtual void Discard() noexcept = 0;
 };
 
 class PopupFactory {

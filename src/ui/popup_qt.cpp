@@ -69,6 +69,14 @@ std::shared_ptr<InterfaceBase> QtPopupWindow::BrowserApplication() {
     return page_;
 }
 
+void QtPopupWindow::Discard() noexcept {
+    if (PopupDialog* const dialog = dialog_.data()) {
+        dialog->DropNotification();
+        // Its show timer goes with it.
+        delete dialog;
+    }
+}
+
 PopupDialog::PopupDialog(QWidget* owner, std::weak_ptr<QtPopupFactory> factory,
                          std::function<void()> on_destroyed)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

@@ -23,6 +23,7 @@ class QtPopupWindow final : public PopupWindow {
     QtPopupWindow(PopupDialog* dialog, QWebEnginePage* page);
     void BringToFront() override;
     std::shared_ptr<InterfaceBase> BrowserApplication() override;
+    void Discard() noexcept override;
     PopupDialog* Dialog() const { return dialog_.data(); }
 
   private:
@@ -38,6 +39,8 @@ class PopupDialog final : public QDialog, public PopupView {
     ~PopupDialog() override;
 
     const std::shared_ptr<QtPopupWindow>& Handle() const { return handle_; }
+    // The creator gives the popup up: it goes without telling the creator.
+    void DropNotification() { on_destroyed_ = nullptr; }
     QWebEngineView* View() const { return web_.view; }
 
     void SetCaption(const AnsiString& caption) override;

@@ -1,5 +1,8 @@
 #include "ui/popup_window_win.h"
 
+#include <algorithm>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "base/errors.h"
@@ -28,6 +31,44 @@ bool IsKeyboardMessage(const MSG& message) {
     return message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
 }
 
+bool IsPendingPopup(HWND window);
+
+// Modal over the whole host: while it is in force, every top-level window of this thread
+// that was enabled is disabled, as a task-modal message box disables them all, and exactly
+// those are enabled again. A window its owner had disabled itself stays as it was.
+class ThreadWindowsDisabled {
+  public:
+    // Every enabled top-level window of this thread but `modal` itself and the popups still
+    // waiting to show: each of those takes its own modal turn, and one disabled now would
+    // show up unusable.
+    void Disable(HWND modal) {
+        modal_ = modal;
+        EnumThreadWindows(GetCurrentThreadId(), DisableOne, reinterpret_cast<LPARAM>(this));
+    }
+    // Idempotent: each window is enabled again once, whichever way the popup goes.
+    void Enable() {
+        for (const HWND window : std::exchange(disabled_, {})) {
+            if (IsWindow(window)) {
+                EnableWindow(window, TRUE);
+            }
+        }
+    }
+    bool Any() const { return !disabled_.empty(); }
+
+  private:
+    static BOOL CALLBACK DisableOne(HWND window, LPARAM self_pointer) {
+        auto& self = *reinterpret_cast<ThreadWindowsDisabled*>(self_pointer);
+        if (window != self.modal_ && IsWindowEnabled(window) && !IsPendingPopup(window)) {
+            EnableWindow(window, FALSE);
+            self.disabled_.push_back(window);
+        }
+        return TRUE;
+    }
+
+    HWND modal_ = nullptr;
+    std::vector<HWND> disabled_;
+};
+
 class Win32Popup final : public PopupWindow,
                          public PopupView,
                          public browser::BrowserEvents,
@@ -45,7 +86,7 @@ class Win32Popup final : public PopupWindow,
 
     ~Win32Popup() override {
         browser_.reset();
-        ReleaseOwner();
+        ReleaseHost();
     }
 
     void Start() {
@@ -56,6 +97,11 @@ class Win32Popup final : public PopupWindow,
     // The window of the popup whose modal loop runs innermost, if any: a popup opened now
     // belongs above it.
     HWND ModalWindow() const { return in_modal_loop_ ? window_.Get() : nullptr; }
+
+    // Created and not yet shown: its modal loop has not started, and its window is alive.
+    bool Pending(HWND window) const {
+        return !in_modal_loop_ && window_.Get() == window && window != nullptr;
+    }
 
     // PopupWindow
     void BringToFront() override {
@@ -70,6 +116,13 @@ class Win32Popup final : public PopupWindow,
         }
         return std::make_shared<com::ComObject>(
             com::ComPtr<IUnknown>(browser_->Application().Get()));
+    }
+    void Discard() noexcept override {
+        on_destroyed_ = nullptr;
+        if (const HWND window = window_.Get(); window != nullptr && IsWindow(window)) {
+            // Not shown yet: its WM_DESTROY lets it go from the live popups.
+            DestroyWindow(window);
+        }
     }
 
     // PopupView
@@ -95,7 +148,13 @@ class Win32Popup final : public PopupWindow,
     CallResult NewWindow2(NewWindow& event) override {
         const CallResult result = Guarded([&] {
             // A nested popup lives on by itself; nothing here refers to it.
-            event.window = factory_->CreatePopup(nullptr)->BrowserApplication();
+            const std::shared_ptr<PopupWindow> popup = factory_->CreatePopup(nullptr);
+            try {
+                event.window = popup->BrowserApplication();
+            } catch (...) {
+                popup->Discard();
+                throw;
+            }
         });
         if (!result.Ok()) {
             // No browser window of the engine's own outside the host.
@@ -146,10 +205,7 @@ class Win32Popup final : public PopupWindow,
                     }
                     return 0;
                 case WM_CLOSE:
-                    // A modal window hands activation back to its owner before it goes;
-                    // destroyed first, activation would jump to another application.
-                    self->ReleaseOwner();
-                    DestroyWindow(window);
+                    self->Close();
                     return 0;
                 case WM_DESTROY: {
                     const std::shared_ptr<Win32Popup> keep = self->shared_from_this();
@@ -163,8 +219,17 @@ class Win32Popup final : public PopupWindow,
         return DefWindowProcW(window, message, wparam, lparam);
     }
 
+    // A modal window hands activation back to its owner before it goes; destroyed first,
+    // activation would jump to another application.
+    void Close() {
+        ReleaseHost();
+        if (const HWND window = window_.Get(); window != nullptr && IsWindow(window)) {
+            DestroyWindow(window);
+        }
+    }
+
     void Destroying() {
-        ReleaseOwner();
+        ReleaseHost();
         KillTimer(window_.Get(), kShowTimer);
         // The window is going by itself: it is no longer ours to destroy.
         ReleaseWindowObject(window_.Detach());
@@ -193,16 +258,14 @@ class Win32Popup final : public PopupWindow,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
-    void DisableOwner() {
-        if (owner_ != nullptr && IsWindowEnabled(owner_)) {
-            EnableWindow(owner_, FALSE);
-            owner_disabled_ = true;
+    // Idempotent: the host's windows are enabled again once, whichever way the popup goes,
+    // and the owner becomes the active window.
+    void ReleaseHost() {
+        if (!disabled_.Any()) {
+            return;
         }
-    }
-    // Idempotent: the owner is enabled again once, whichever way the popup goes.
-    void ReleaseOwner() {
-        if (std::exchange(owner_disabled_, false) && IsWindow(owner_)) {
-            EnableWindow(owner_, TRUE);
+        disabled_.Enable();
+        if (IsWindow(owner_) && IsWindowEnabled(owner_)) {
             SetActiveWindow(owner_);
         }
     }
@@ -217,35 +280,48 @@ class Win32Popup final : public PopupWindow,
         DispatchMessageW(&message);
     }
 
-    // The modal loop: the owner (the host's main window, or the popup this one was opened
-    // from) is disabled until the popup closes; then the popup frees itself.
+    // The modal loop: the host's windows (its main window, the popup this one was opened
+    // from, and every other top-level window of the thread) are disabled until the popup
+    // closes; then the popup frees itself.
     void ShowModal() {
         const std::shared_ptr<Win32Popup> self = shared_from_this();
         in_modal_loop_ = true;
         CentreOnScreen();
-        DisableOwner();
+        disabled_.Disable(window_.Get());
         ShowWindow(window_.Get(), SW_SHOW);
+        const std::optional<WPARAM> quit = RunModalLoop();
+        // Ended by a quit (or a failing GetMessage) with the window still there: it closes
+        // as if the user closed it, its creator's notification included.
+        Close();
+        in_modal_loop_ = false;
+        std::erase(LivePopups(), self);
+        if (quit) {
+            // As a modal loop on Windows does with WM_QUIT: posted again, with its exit
+            // code, for the loop that runs below this one.
+            PostQuitMessage(static_cast<int>(*quit));
+        }
+    }
+
+    // Until the window is gone; answers the exit code of a WM_QUIT that ended it.
+    std::optional<WPARAM> RunModalLoop() {
         MSG message;
         while (window_.Get() != nullptr && IsWindow(window_.Get())) {
             const BOOL got = GetMessageW(&message, nullptr, 0, 0);
             if (got == 0) {
-                PostQuitMessage(static_cast<int>(message.wParam));
-                break;
+                return message.wParam;
             }
             if (got < 0) {
                 break;
             }
             Dispatch(message);
         }
-        ReleaseOwner();
-        in_modal_loop_ = false;
-        std::erase(LivePopups(), self);
+        return std::nullopt;
     }
 
     std::function<void()> on_destroyed_;
     std::shared_ptr<PopupFactory> factory_;
     HWND owner_;
-    bool owner_disabled_ = false;
+    ThreadWindowsDisabled disabled_;
     bool in_modal_loop_ = false;
     // Made before the window, whose creation already sends messages that look at it; the
     // destructor lets the browser go before the window.
@@ -263,6 +339,12 @@ HWND OwnerForNewPopup(HWND host_window) {
         }
     }
     return host_window;
+}
+
+bool IsPendingPopup(HWND window) {
+    const auto& live = LivePopups();
+    return std::any_of(live.begin(), live.end(),
+                       [window](const auto& popup) { return popup->Pending(window); });
 }
 
 }  // namespace

@@ -201,23 +201,44 @@ TEST(PopupEvents, NewWindowsOpenPopupsThatShowBringsToTheFront) {
 }
 
 // Without a popup to hand over, the engine must not open a browser window of its own
-// outside the host: the new window is cancelled and the error stays inside.
+// outside the host: the new window is cancelled and the error stays inside. A popup whose
+// browser cannot be handed over is given up, so it never shows.
 TEST(PopupEvents, ANewWindowThatGetsNoPopupIsCancelled) {
-    ControlHarness h;
-    h.Start();
-    h.popups->fail_next = true;
-    std::shared_ptr<InterfaceBase> window;
-    bool cancel = false;
-    const CallResult result = h.browser->FireNewWindow(window, &cancel);
-    EXPECT_FALSE(result.Ok());
-    EXPECT_EQ(result.message, "The popup window could not be created");
-    EXPECT_TRUE(cancel);
-    EXPECT_EQ(window, nullptr);
-    EXPECT_FALSE(h.control->HasPopup());
+    struct Case {
+        const char* name;
+        bool fail_creation;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"creation fails", true, "The popup window could not be created"},
+        {"its browser cannot be handed over", false, "IWebBrowser2::get_Application failed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ControlHarness h;
+        h.Start();
+        h.popups->fail_next = c.fail_creation;
+        h.popups->fail_next_application = !c.fail_creation;
+        std::shared_ptr<InterfaceBase> window;
+        bool cancel = false;
+        const CallResult result = h.browser->FireNewWindow(window, &cancel);
+        EXPECT_FALSE(result.Ok());
+        EXPECT_EQ(result.message, c.message);
+        EXPECT_TRUE(cancel);
+        EXPECT_EQ(window, nullptr);
+        EXPECT_FALSE(h.control->HasPopup());
+        ASSERT_EQ(h.popups->popups.size(), c.fail_creation ? 0u : 1u);
+        for (const auto& popup : h.popups->popups) {
+            EXPECT_TRUE(popup->discarded);
+        }
 
-    ASSERT_TRUE(h.browser->FireNewWindow(window, &cancel).Ok());  // the next one opens
-    EXPECT_FALSE(cancel);
-    EXPECT_NE(window, nullptr);
+        ASSERT_TRUE(h.browser->FireNewWindow(window, &cancel).Ok());  // the next one opens
+        EXPECT_FALSE(cancel);
+        EXPECT_NE(window, nullptr);
+        EXPECT_EQ(window, h.popups->popups.back()->BrowserApplication());
+        EXPECT_FALSE(h.popups->popups.back()->discarded);
+        EXPECT_TRUE(h.control->HasPopup());
+    }
 }
 
 }  // namespace

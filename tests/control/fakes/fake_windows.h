@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/format.h"
@@ -151,13 +152,24 @@ class FakePopup : public ui::PopupWindow {
         journal_.Add("PopupFront");
         ++fronted;
     }
-    std::shared_ptr<InterfaceBase> BrowserApplication() override { return application_; }
+    std::shared_ptr<InterfaceBase> BrowserApplication() override {
+        if (fail_application) {
+            throw Exception("IWebBrowser2::get_Application failed");
+        }
+        return application_;
+    }
+    void Discard() noexcept override {
+        journal_.Add("PopupDiscard");
+        discarded = true;
+    }
     void Destroying() {
         if (on_destroyed_) {
             on_destroyed_();
         }
     }
     int fronted = 0;
+    bool fail_application = false;  // the popup's engine cannot tell its automation object
+    bool discarded = false;
 
   private:
     Journal& journal_;
@@ -176,6 +188,7 @@ class FakePopupFactory : public ui::PopupFactory {
             throw Exception("The popup window could not be created");
         }
         popups.push_back(std::make_shared<FakePopup>(journal_, std::move(on_destroyed)));
+        popups.back()->fail_application = std::exchange(fail_next_application, false);
         return popups.back();
     }
     void Close(std::size_t index) {
@@ -185,6 +198,7 @@ class FakePopupFactory : public ui::PopupFactory {
     }
     std::vector<std::shared_ptr<FakePopup>> popups;
     bool fail_next = false;  // the next creation throws, as a platform out of windows does
+    bool fail_next_application = false;  // the next popup's BrowserApplication throws
 
   private:
     Journal& journal_;

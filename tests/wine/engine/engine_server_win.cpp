@@ -74,7 +74,11 @@ HRESULT EngineDirectory::CreateInstance(IUnknown* outer, REFIID iid, void** out)
     if (outer != nullptr) {
         return CLASS_E_NOAGGREGATION;
     }
-    return ScriptedBrowser::CreateTop()->QueryInterface(iid, out);
+    const com::ComPtr<ScriptedBrowser> engine = ScriptedBrowser::CreateTop();
+    for (const auto& [call, hr] : failing_in_new_) {
+        engine->FailCall(call.c_str(), hr);
+    }
+    return engine->QueryInterface(iid, out);
 }
 
 HRESULT EngineDirectory::LockServer(BOOL lock) {
@@ -105,6 +109,22 @@ HRESULT EngineDirectory::At(ULONG index, IScriptedEngine** engine) {
 HRESULT EngineDirectory::SetObserver(IEngineObserver* observer) {
     observer_ = observer;
     return S_OK;
+}
+
+HRESULT EngineDirectory::FailInNewEngines(const wchar_t* call, HRESULT hr) {
+    if (call == nullptr) {
+        return E_POINTER;
+    }
+    try {
+        if (hr == S_OK) {
+            failing_in_new_.erase(call);
+        } else {
+            failing_in_new_[call] = hr;
+        }
+        return S_OK;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 }  // namespace kvt::engine

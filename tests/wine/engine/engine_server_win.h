@@ -6,6 +6,8 @@
 
 #include <unknwn.h>
 
+#include <map>
+#include <string>
 #include <vector>
 
 #include "com/com_ptr_win.h"
@@ -49,6 +51,7 @@ class EngineDirectory final : public IClassFactory, public IEngineDirectory {
     ULONG STDMETHODCALLTYPE Count() override;
     HRESULT STDMETHODCALLTYPE At(ULONG index, IScriptedEngine** engine) override;
     HRESULT STDMETHODCALLTYPE SetObserver(IEngineObserver* observer) override;
+    HRESULT STDMETHODCALLTYPE FailInNewEngines(const wchar_t* call, HRESULT hr) override;
 
   private:
     EngineDirectory() = default;
@@ -56,6 +59,7 @@ class EngineDirectory final : public IClassFactory, public IEngineDirectory {
     std::vector<ScriptedBrowser*> engines_;  // not owned: each removes itself when it goes
     com::ComPtr<IEngineObserver> observer_;
     ULONG serials_ = 0;
+    std::map<std::wstring, HRESULT> failing_in_new_;
 };
 #pragma GCC diagnostic pop
 

@@ -189,7 +189,17 @@ HRESULT ScriptedBrowser::Stop() {
     return S_OK;
 }
 
-HRESULT ScriptedBrowser::get_Application(IDispatch** application) {
+HRESULT ScriptedBrowser::get_Application(IDispatch** application) noexcept {
+    if (application != nullptr) {
+        *application = nullptr;
+    }
+    try {
+        if (const HRESULT failure = InjectedFailure(L"get_Application"); failure != S_OK) {
+            return failure;
+        }
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
     return PutDispatch(Dispatch(), application);
 }
 
@@ -214,7 +224,7 @@ HRESULT ScriptedBrowser::FailCall(const wchar_t* call, HRESULT hr) noexcept {
         return E_POINTER;
     }
     const std::wstring_view name(call);
-    if (name != L"Navigate" && name != L"get_Document") {
+    if (name != L"Navigate" && name != L"get_Document" && name != L"get_Application") {
         return E_INVALIDARG;
     }
     try {

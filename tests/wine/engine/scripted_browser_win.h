@@ -66,7 +66,7 @@ class ScriptedBrowser final
     HRESULT STDMETHODCALLTYPE Navigate2(VARIANT* url, VARIANT* flags, VARIANT* target_frame,
                                         VARIANT* post_data, VARIANT* headers) override;
     HRESULT STDMETHODCALLTYPE Stop() override;
-    HRESULT STDMETHODCALLTYPE get_Application(IDispatch** application) override;
+    HRESULT STDMETHODCALLTYPE get_Application(IDispatch** application) noexcept override;
     HRESULT STDMETHODCALLTYPE get_Document(IDispatch** document) noexcept override;
     HRESULT STDMETHODCALLTYPE get_LocationName(BSTR* name) override;
     HRESULT STDMETHODCALLTYPE get_LocationURL(BSTR* url) override;

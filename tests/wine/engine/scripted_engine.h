@@ -97,9 +97,10 @@ struct IScriptedEngine : public IUnknown {
     virtual ULONG STDMETHODCALLTYPE Serial() = 0;
     // Its in-place window; null while it is not in place.
     virtual HWND STDMETHODCALLTYPE InPlaceWindow() = 0;
-    // From now on the engine's own method `call` ("Navigate" or "get_Document") does
-    // nothing but answer `hr`, and the record says so; S_OK makes it work again.
-    // E_INVALIDARG for a call that cannot be made to fail.
+    // From now on the engine's own method `call` ("Navigate", "get_Document" or
+    // "get_Application", the last also read through IDispatch) does nothing but answer `hr`,
+    // and the record says so; S_OK makes it work again. E_INVALIDARG for a call that cannot
+    // be made to fail.
     virtual HRESULT STDMETHODCALLTYPE FailCall(const wchar_t* call, HRESULT hr) = 0;
 };
 
@@ -116,6 +117,9 @@ struct IEngineDirectory : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE At(ULONG index, IScriptedEngine** engine) = 0;
     // Replaces the observer; null removes it.
     virtual HRESULT STDMETHODCALLTYPE SetObserver(IEngineObserver* observer) = 0;
+    // Every engine created from now on starts as if FailCall(call, hr) had been called on it,
+    // for an engine that the control creates inside an event; S_OK stops that.
+    virtual HRESULT STDMETHODCALLTYPE FailInNewEngines(const wchar_t* call, HRESULT hr) = 0;
 };
 #pragma GCC diagnostic pop
 

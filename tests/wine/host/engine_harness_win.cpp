@@ -176,6 +176,10 @@ com::ComPtr<IScriptedEngine> Engines::At(ULONG index) const {
     return engine;
 }
 
+HRESULT Engines::FailInNewEngines(const wchar_t* call, HRESULT hr) {
+    return directory_ ? directory_->FailInNewEngines(call, hr) : E_UNEXPECTED;
+}
+
 com::ComPtr<IScriptedEngine> Engines::Newest() const {
     const ULONG count = Count();
     return count == 0 ? com::ComPtr<IScriptedEngine>() : At(count - 1);

@@ -92,6 +92,9 @@ class Engines {
     com::ComPtr<IScriptedEngine> At(ULONG index) const;
     com::ComPtr<IScriptedEngine> Newest() const;
     EventWatch& Watch() { return *watch_.Get(); }
+    // Engines created from now on fail `call` with `hr` (IEngineDirectory::FailInNewEngines);
+    // S_OK stops that.
+    HRESULT FailInNewEngines(const wchar_t* call, HRESULT hr);
 
   private:
     com::ComPtr<engine::IEngineDirectory> directory_;

@@ -34,6 +34,7 @@ int Run() {
         CheckKeyboard(checks, engines, main_window);
         CheckReentrancy(checks, engines, main_window);
         CheckPopups(checks, engines, main_window);
+        CheckQuit(checks, engines, main_window);
         CheckFaults(checks, engines, main_window);
         CheckHostFpu(checks, engines, main_window);
     }

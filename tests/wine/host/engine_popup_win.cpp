@@ -54,6 +54,42 @@ class OwnerAtDestroy {
     DestroyWatch watch_;
 };
 
+// The host's top-level windows: its main window, another one the user can work in, and one
+// the host disabled itself. A popup is modal over all of them, and when it closes the
+// host's windows are as they were.
+class HostWindows {
+  public:
+    explicit HostWindows(HWND main_window)
+        : main(main_window),
+          other_(Make(L"another window of the host", 40)),
+          disabled_(Make(L"a window the host disabled", 80)) {
+        EnableWindow(disabled_.Get(), FALSE);
+    }
+
+    bool AllDisabled() const {
+        return !IsWindowEnabled(main) && !IsWindowEnabled(other_.Get()) &&
+               !IsWindowEnabled(disabled_.Get());
+    }
+    bool AsBefore() const {
+        return IsWindowEnabled(main) && IsWindowEnabled(other_.Get()) &&
+               !IsWindowEnabled(disabled_.Get());
+    }
+
+    const HWND main;
+
+  private:
+    static HWND Make(const wchar_t* title, int offset) {
+        const HWND window =
+            CreateWindowExW(0, L"STATIC", title, WS_OVERLAPPEDWINDOW, offset, offset, 200, 100,
+                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        ShowWindow(window, SW_SHOWNOACTIVATE);
+        return window;
+    }
+
+    com::UniqueHwnd other_;
+    com::UniqueHwnd disabled_;
+};
+
 struct Case {
     const wchar_t* title;  // null: a document that is not HTML
     unsigned frames;
@@ -72,8 +108,8 @@ struct Seen {
     HWND popup = nullptr;
 };
 
-void Observe(IScriptedEngine& engine, const EngineEvent& event, ULONG opener, HWND main_window,
-             Engines& engines, Seen& seen) {
+void Observe(IScriptedEngine& engine, const EngineEvent& event, ULONG opener,
+             const HostWindows& host, Engines& engines, Seen& seen) {
     if (engine.Serial() == opener) {
         if (event.id == DISPID_NEWWINDOW2) {
             seen.popup = Popup();
@@ -84,7 +120,7 @@ void Observe(IScriptedEngine& engine, const EngineEvent& event, ULONG opener, HW
     }
     if (event.id == DISPID_NAVIGATECOMPLETE2 && event.top) {
         seen.shown = seen.popup != nullptr && IsWindowVisible(seen.popup);
-        seen.modal = !IsWindowEnabled(main_window);
+        seen.modal = host.AllDisabled();
         seen.caption_before = Caption(seen.popup);
         seen.client = ClientRect(seen.popup);
     }
@@ -96,8 +132,9 @@ void Observe(IScriptedEngine& engine, const EngineEvent& event, ULONG opener, HW
     }
 }
 
-void CheckCase(Checks& checks, Engines& engines, HWND main_window, EmbeddedControl& control,
+void CheckCase(Checks& checks, Engines& engines, const HostWindows& host, EmbeddedControl& control,
                const Case& c) {
+    const HWND main_window = host.main;
     if (c.title != nullptr) {
         std::printf("-- a popup whose page is titled \"%s\" with %u frame(s)\n",
                     Utf8(c.title).c_str(), c.frames);
@@ -110,7 +147,7 @@ void CheckCase(Checks& checks, Engines& engines, HWND main_window, EmbeddedContr
     EventLog log(engines, nullptr);
     Seen seen;
     log.SetAfter([&](IScriptedEngine& engine, const EngineEvent& event) {
-        Observe(engine, event, opener.Serial(), main_window, engines, seen);
+        Observe(engine, event, opener.Serial(), host, engines, seen);
     });
     TestPage page;
     page.title = c.title != nullptr ? c.title : L"";
@@ -135,7 +172,8 @@ void CheckCase(Checks& checks, Engines& engines, HWND main_window, EmbeddedContr
     }
     checks.That(loaded, "the engine loads the new window's page in the popup's engine");
     checks.That(seen.shown && seen.modal,
-                "the popup shows after the event returned, modal: the host's window is disabled");
+                "the popup shows after the event returned, modal: every window of the host is "
+                "disabled");
     checks.That(seen.client.right == 862 && seen.client.bottom == 473,
                 "its client area is 862 x 473: " + RectText(seen.client));
     checks.Equal(Utf8(seen.caption_before), "资讯浏览",
@@ -158,8 +196,9 @@ void CheckCase(Checks& checks, Engines& engines, HWND main_window, EmbeddedContr
                  c.title != nullptr
                      ? "every completed document shows the top document's title in the caption"
                      : "a document that is not HTML leaves the caption as it was");
-    checks.That(!watchdog.Fired() && IsWindowEnabled(main_window),
-                "closing the popup ends its modal loop and enables the host's window again");
+    checks.That(!watchdog.Fired() && host.AsBefore(),
+                "closing the popup ends its modal loop and enables the host's windows again, "
+                "all but the one the host disabled itself");
     checks.That(owner_at_destroy.Count() == 1 && owner_at_destroy.AllEnabled(),
                 "the host's window is enabled before the popup's window is destroyed");
     checks.That(GetActiveWindow() == main_window,
@@ -177,8 +216,9 @@ void CheckCase(Checks& checks, Engines& engines, HWND main_window, EmbeddedContr
 
 // A popup's page asks for a new window in turn: a second popup opens over the first, and
 // closing it returns to the first.
-void CheckNestedPopup(Checks& checks, Engines& engines, HWND main_window,
+void CheckNestedPopup(Checks& checks, Engines& engines, const HostWindows& host,
                       EmbeddedControl& control) {
+    const HWND main_window = host.main;
     std::printf("-- a popup whose page opens a new window\n");
     IScriptedEngine& opener = control.Engine();
     const ULONG engines_before = engines.Count();
@@ -215,10 +255,11 @@ void CheckNestedPopup(Checks& checks, Engines& engines, HWND main_window,
                 }
             }
             engines_at_second = engines.Count();
-            first_disabled_under_second = !IsWindowEnabled(first);
+            first_disabled_under_second = !IsWindowEnabled(first) && host.AllDisabled();
             PostMessageW(second, WM_CLOSE, 0, 0);
             log.Work().Post([&] {
-                first_enabled_after_second = !IsWindow(second) && IsWindowEnabled(first);
+                first_enabled_after_second =
+                    !IsWindow(second) && IsWindowEnabled(first) && host.AllDisabled();
                 // Another window takes the activation; ShowPlugin brings the control's own
                 // popup, the first, to the front again.
                 const com::UniqueHwnd other(CreateWindowExW(
@@ -240,18 +281,76 @@ void CheckNestedPopup(Checks& checks, Engines& engines, HWND main_window,
     checks.That(second != nullptr && second != first && engines_at_second == engines_before + 2,
                 "the first popup's new window opens a second popup with its own engine");
     checks.That(first_disabled_under_second,
-                "the second popup is modal over the first: the first is disabled meanwhile");
-    checks.That(first_enabled_after_second, "closing the second popup returns to the first");
+                "the second popup is modal over the first: the first and the host's windows are "
+                "disabled meanwhile");
+    checks.That(first_enabled_after_second,
+                "closing the second popup returns to the first, the host's windows still disabled");
     checks.That(other_took_activation && shown == S_OK && first_in_front,
                 "the control still refers to the first popup: with another window active, "
                 "ShowPlugin makes the first popup the foreground and active window");
     checks.That(owner_at_destroy.Count() == 2 && owner_at_destroy.AllEnabled(),
                 "each popup's owner is enabled before its window is destroyed (the first popup "
                 "under the second, the host's window under the first)");
-    checks.That(!watchdog.Fired() && IsWindowEnabled(main_window) &&
-                    GetActiveWindow() == main_window && engines.Count() == engines_before,
-                "closing both enables the host's window, makes it active and lets go of both "
-                "engines");
+    checks.That(!watchdog.Fired() && host.AsBefore() && GetActiveWindow() == main_window &&
+                    engines.Count() == engines_before,
+                "closing both enables the host's windows as they were, makes its main window "
+                "active and lets go of both engines");
+}
+
+// The popup's engine cannot hand over its automation object once the popup exists (a failed
+// get_Application): the engine's request is cancelled, and the popup goes before the event
+// returns, never shown; the next request opens a popup as usual.
+void CheckFailingHalfWay(Checks& checks, Engines& engines, const HostWindows& host,
+                         EmbeddedControl& control) {
+    std::printf("-- a popup whose engine cannot hand over its automation object\n");
+    IScriptedEngine& opener = control.Engine();
+    const ULONG engines_before = engines.Count();
+    TestPage page;
+    page.title = L"行情";
+    page.wait_until_shown = true;
+    const engine::PageScript script = page.Script();
+    EventLog log(engines, nullptr);
+    bool failing = true;
+    bool cancelled = false;
+    bool gone_on_return = false;
+    bool next_shown = false;
+    log.SetAfter([&](IScriptedEngine& engine, const EngineEvent& event) {
+        if (engine.Serial() == opener.Serial() && event.id == DISPID_NEWWINDOW2 && failing) {
+            cancelled = event.cancelled;
+            gone_on_return = PopupWindows().empty() && engines.Count() == engines_before;
+        }
+        if (engine.Serial() != opener.Serial() && event.id == DISPID_NAVIGATECOMPLETE2 &&
+            event.top && !failing) {
+            const HWND popup = TopWindowOf(engine);
+            next_shown = IsWindowVisible(popup) && host.AllDisabled();
+            PostMessageW(popup, WM_CLOSE, 0, 0);
+        }
+    });
+    std::vector<bool> visible_at_destroy;
+    const DestroyWatch destroyed([&](HWND window) {
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (std::wstring_view(name) == kPopupClass) {
+            visible_at_destroy.push_back(IsWindowVisible(window) != FALSE);
+        }
+    });
+    const PopupWatchdog watchdog;
+    engines.FailInNewEngines(L"get_Application", E_FAIL);
+    opener.OpenWindow(kPopupUrl, &script);
+    WaitUntil([&] { return opener.Idle() == S_OK && PopupWindows().empty(); });
+    engines.FailInNewEngines(L"get_Application", S_OK);
+    checks.That(cancelled && gone_on_return,
+                "the request is cancelled, and when NewWindow2 returns the popup's window and "
+                "engine are gone");
+    checks.That(
+        !watchdog.Fired() && visible_at_destroy == std::vector<bool>{false} && host.AsBefore(),
+        "the popup never shows and the host's windows stay as they were");
+
+    failing = false;
+    opener.OpenWindow(kPopupUrl, &script);
+    WaitUntil([&] { return next_shown && PopupWindows().empty(); });
+    checks.That(!watchdog.Fired() && next_shown && engines.Count() == engines_before,
+                "the next request opens a popup, modal, which closes as usual");
 }
 
 // The control goes while its popup is open: the popup's modal loop runs in the DLL's code,
@@ -320,15 +419,17 @@ void CheckPopups(Checks& checks, Engines& engines, HWND main_window) {
     if (!StartedWithFirstPage(checks, control)) {
         return;
     }
+    const HostWindows host(main_window);
+    CheckFailingHalfWay(checks, engines, host, control);
     const Case cases[] = {
         {L"行情 资讯", 1, L"资讯浏览[行情 资讯]"},
         {L"", 0, L"资讯浏览[]"},
         {nullptr, 0, L"资讯浏览"},
     };
     for (const Case& c : cases) {
-        CheckCase(checks, engines, main_window, control, c);
+        CheckCase(checks, engines, host, control, c);
     }
-    CheckNestedPopup(checks, engines, main_window, control);
+    CheckNestedPopup(checks, engines, host, control);
     control.Plugin().ClosePlugin();
     control.Release();
     CheckPopupOutlivesControl(checks, engines, main_window);

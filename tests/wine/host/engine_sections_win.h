@@ -20,6 +20,7 @@ void CheckCommands(Checks& checks, Engines& engines, HWND main_window);
 void CheckKeyboard(Checks& checks, Engines& engines, HWND main_window);
 void CheckReentrancy(Checks& checks, Engines& engines, HWND main_window);
 void CheckPopups(Checks& checks, Engines& engines, HWND main_window);
+void CheckQuit(Checks& checks, Engines& engines, HWND main_window);
 void CheckFaults(Checks& checks, Engines& engines, HWND main_window);
 void CheckHostFpu(Checks& checks, Engines& engines, HWND main_window);
 
