@@ -35,6 +35,7 @@ int Run() {
         CheckReentrancy(checks, engines, main_window);
         CheckPopups(checks, engines, main_window);
         CheckFaults(checks, engines, main_window);
+        CheckProgressParent(checks, engines, main_window);
         CheckHostFpu(checks, engines, main_window);
     }
     std::printf("%d check(s) failed\n", checks.Failures());

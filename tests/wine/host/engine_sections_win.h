@@ -22,5 +22,6 @@ void CheckReentrancy(Checks& checks, Engines& engines, HWND main_window);
 void CheckPopups(Checks& checks, Engines& engines, HWND main_window);
 void CheckFaults(Checks& checks, Engines& engines, HWND main_window);
 void CheckHostFpu(Checks& checks, Engines& engines, HWND main_window);
+void CheckProgressParent(Checks& checks, Engines& engines, HWND main_window);
 
 }  // namespace kvt::wintest
