@@ -92,7 +92,9 @@ void TKvNewTavrix::InitPlugin(const std::shared_ptr<host::ServiceObject>& servic
             self->ControlResized(width, height);
         }
     });
-    ports_.progress->AttachProgress(form.Handle());
+    if (form.Handle() != 0) {
+        ports_.progress->AttachProgress(form.Handle());
+    }
 
     need_reload_ = true;
     hidden_ = false;

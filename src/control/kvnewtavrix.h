@@ -97,6 +97,10 @@ class TKvNewTavrix final : public browser::BrowserEvents,
     StringList& Names();
 
     void ControlResized(int width, int height);
+    // Another control's close, or the death of the window's parent, leaves no shared
+    // progress window: a new one is made inside this control. False when this control's own
+    // window is gone, which leaves nowhere to show progress.
+    bool ProgressInsideThisControl();
     bool RewriteRangeRef(Variant& url);
     void RunPageCommand(std::string_view url);
     void PopupClosed();

@@ -22,14 +22,22 @@ CallResult TKvNewTavrix::OnEvent(Body&& body) {
     return result;
 }
 
+bool TKvNewTavrix::ProgressInsideThisControl() {
+    const ui::WindowHandle own = ports_.form->Handle();
+    if (own == 0) {
+        return false;
+    }
+    if (!ports_.progress->HasWindow()) {
+        ports_.progress->AttachProgress(own);
+    }
+    return true;
+}
+
 void TKvNewTavrix::ControlResized(int width, int height) {
     OnEvent([&] {
-        // After another control's close there is no shared window: the one made for the
-        // centring belongs inside this control.
-        if (!ports_.progress->HasWindow()) {
-            ports_.progress->AttachProgress(ports_.form->Handle());
+        if (ProgressInsideThisControl()) {
+            ports_.progress->CenterProgress(width, height);
         }
-        ports_.progress->CenterProgress(width, height);
     });
 }
 
@@ -46,12 +54,9 @@ CallResult TKvNewTavrix::BeforeNavigate2(BeforeNavigate& event) {
         const TJumpCommand command = ParseJumpCommand(event.url.ToAnsi());
         const PageCommand action = ClassifyCommand(command.Command);
         if (action == PageCommand::None) {
-            // Another control's close may have destroyed the shared window: a new one
-            // belongs to this control, not to no window at all.
-            if (!ports_.progress->HasWindow()) {
-                ports_.progress->AttachProgress(ports_.form->Handle());
+            if (ProgressInsideThisControl()) {
+                ports_.progress->StartProgress();
             }
-            ports_.progress->StartProgress();
             return;
         }
         if (CancelsNavigation(action)) {

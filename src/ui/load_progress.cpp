@@ -28,8 +28,17 @@ ProgressPlatform& LoadProgress::Platform() {
     return *platform_;
 }
 
+ProgressWindow* LoadProgress::LiveWindow() {
+    // A window that went with its parent is let go: the next routine that needs one makes a
+    // new one rather than drawing into nothing, and HasWindow tells the control to attach it.
+    if (window_ && !window_->Alive()) {
+        window_.reset();
+    }
+    return window_.get();
+}
+
 ProgressWindow& LoadProgress::Window() {
-    if (!window_) {
+    if (LiveWindow() == nullptr) {
         window_ = Platform().CreateProgressWindow();
         if (!window_) {
             throw Exception("The progress window could not be created");
@@ -55,21 +64,22 @@ void LoadProgress::StartProgress() {
 }
 
 void LoadProgress::SetProgress(int percent) {
-    if (window_) {
-        window_->SetPercent(percent);
+    if (ProgressWindow* const window = LiveWindow()) {
+        window->SetPercent(percent);
     }
     // Handlers run inside this pass may free the window; nothing of it is used after.
     Platform().ProcessMessages();
 }
 
 void LoadProgress::FinishProgress() {
-    if (!window_) {
+    ProgressWindow* const window = LiveWindow();
+    if (window == nullptr) {
         return;
     }
-    window_->SetPercent(100);
+    window->SetPercent(100);
     Platform().Pause(kFinishPause);
-    if (window_) {
-        window_->Hide();
+    if (ProgressWindow* const still = LiveWindow()) {
+        still->Hide();
     }
 }
 

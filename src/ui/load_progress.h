@@ -31,9 +31,10 @@ class LoadProgress {
     void CenterProgress(int parent_width, int parent_height);
     // Creates the window if needed, sets the bar to 0 and shows it.
     void StartProgress();
-    // Sets the bar when the window exists; then, either way, processes pending messages.
+    // Sets the bar when a live window exists (never makes one); then, either way, processes pending
+    // messages.
     void SetProgress(int percent);
-    // When the window exists: bar to 100, pause, hide.
+    // When a live window exists: bar to 100, pause, hide.
     void FinishProgress();
     // When the window exists: destroys it.
     void FreeProgress();
@@ -42,6 +43,8 @@ class LoadProgress {
     bool HasWindow() const { return window_ != nullptr && window_->Alive(); }
 
   private:
+    // The window unless there is none or it has gone with its parent.
+    ProgressWindow* LiveWindow();
     ProgressWindow& Window();
     ProgressPlatform& Platform();
 

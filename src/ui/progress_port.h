@@ -16,17 +16,19 @@ using WindowHandle = std::uintptr_t;
 class ProgressWindow {
   public:
     virtual ~ProgressWindow() = default;
+    // Raises Exception when `parent` is no window: the window is never left without one.
     virtual void SetParent(WindowHandle parent) = 0;
     // Moves the window inside its parent, keeping its size.
     virtual void MoveTo(int left, int top) = 0;
     // Sets the bar and repaints it at once, so the state is on screen before returning.
     virtual void SetPercent(int percent) = 0;
-    // Shows the window above the parent's other child windows.
+    // Shows the window above the parent's other child windows. A window that was never
+    // moved is centred in its parent's client area at its first showing.
     virtual void ShowOnTop() = 0;
     virtual void Hide() = 0;
     // False once the native window has gone with its parent (a control window destroyed
-    // without closing); the next use makes a new one, which must be attached again.
-    virtual bool Alive() const { return true; }
+    // without closing), for good: a dead window ignores every call and is never made anew.
+    virtual bool Alive() const = 0;
 };
 
 class ProgressPlatform {

@@ -59,6 +59,8 @@ class QtProgressWindow final : public ProgressWindow {
     void SetPercent(int percent) override;
     void ShowOnTop() override;
     void Hide() override;
+    // The widget is deleted with its parent widget.
+    bool Alive() const override { return !widget_.isNull(); }
 
     ProgressWidget* Widget() const { return widget_.data(); }
 

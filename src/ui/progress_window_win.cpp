@@ -61,66 +61,70 @@ class Win32ProgressWindow final : public ProgressWindow {
             throw Exception("The progress window's bitmap is missing");
         }
         RegisterWindowClassOnce(module, kProgressClass, WindowProc);
-        Window();
+        // Under the message-only parent until it is attached: a child window always, never
+        // a top-level one, which would stay on top of every application.
+        window_ = CreateWindowExW(0, kProgressClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0,
+                                  kProgressWindowWidth, kProgressWindowHeight, HWND_MESSAGE,
+                                  nullptr, module_, this);
+        if (window_ == nullptr) {
+            throw Exception("The progress window could not be created");
+        }
     }
     Win32ProgressWindow(const Win32ProgressWindow&) = delete;
     Win32ProgressWindow& operator=(const Win32ProgressWindow&) = delete;
 
     ~Win32ProgressWindow() override { DestroyObjectWindow(window_); }
 
+    // SetParent with no parent would make the window a child of the desktop, shown over
+    // every application.
     void SetParent(WindowHandle parent) override {
-        parent_ = reinterpret_cast<HWND>(parent);
-        ::SetParent(Window(), parent_);
+        const HWND new_parent = reinterpret_cast<HWND>(parent);
+        if (new_parent == nullptr || !IsWindow(new_parent)) {
+            throw Exception("The progress window's parent window does not exist");
+        }
+        if (window_ != nullptr) {
+            ::SetParent(window_, new_parent);
+        }
     }
 
-    bool Alive() const override { return window_ != nullptr && IsWindow(window_); }
+    // WM_NCDESTROY clears the handle when the parent takes the window along.
+    bool Alive() const override { return window_ != nullptr; }
 
     void MoveTo(int left, int top) override {
-        SetWindowPos(Window(), nullptr, left, top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (window_ == nullptr) {
+            return;
+        }
+        SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         placed_ = true;
     }
 
     void SetPercent(int percent) override {
         percent_ = percent;
-        HWND window = Window();
-        InvalidateRect(window, nullptr, FALSE);
-        UpdateWindow(window);
+        if (window_ == nullptr) {
+            return;
+        }
+        InvalidateRect(window_, nullptr, FALSE);
+        UpdateWindow(window_);
     }
 
     void ShowOnTop() override {
-        HWND window = Window();
+        if (window_ == nullptr) {
+            return;
+        }
         if (!shown_before_) {
             ShowFirstTime();
         }
-        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-        UpdateWindow(window);
+        SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        UpdateWindow(window_);
     }
 
-    void Hide() override { ShowWindow(Window(), SW_HIDE); }
+    void Hide() override {
+        if (window_ != nullptr) {
+            ShowWindow(window_, SW_HIDE);
+        }
+    }
 
   private:
-    // The shared window outlives the control it was parented to: when that control's
-    // window took it along on destruction, a new one is made, as yet unplaced and unshown.
-    // It is always a child window: of the last parent while that lives, else of the
-    // message-only parent until the next control attaches it. Never a top-level window,
-    // which would stay on top of every application.
-    HWND Window() {
-        if (window_ != nullptr) {
-            return window_;
-        }
-        const HWND parent = IsWindow(parent_) ? parent_ : HWND_MESSAGE;
-        window_ = CreateWindowExW(0, kProgressClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0,
-                                  kProgressWindowWidth, kProgressWindowHeight, parent, nullptr,
-                                  module_, this);
-        if (window_ == nullptr) {
-            throw Exception("The progress window could not be created");
-        }
-        shown_before_ = false;
-        placed_ = false;
-        return window_;
-    }
-
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
         auto* const self = WindowObject<Win32ProgressWindow>(window, message, lparam);
         if (self != nullptr) {
@@ -146,8 +150,9 @@ class Win32ProgressWindow final : public ProgressWindow {
         return DefWindowProcW(window, message, wparam, lparam);
     }
 
-    // The outline is computed once; the first showing centres the window by the screen's
-    // size, which for a child window counts inside its parent.
+    // The outline is computed once. A window not yet moved is centred in its parent's client
+    // area, whatever the order in which the control was sized and started: centred by the
+    // screen's size it would sit off a control smaller than the screen.
     void ShowFirstTime() {
         shown_before_ = true;
         const Bitmap picture = PixelsOf(bitmap_.Get());
@@ -155,10 +160,10 @@ class Win32ProgressWindow final : public ProgressWindow {
         if (SetWindowRgn(window_, outline.Get(), FALSE) != 0) {
             outline.Detach();  // the window owns it now
         }
-        if (!placed_) {
-            const Point origin =
-                CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                               kProgressWindowWidth, kProgressWindowHeight);
+        RECT area{};
+        if (!placed_ && GetClientRect(GetParent(window_), &area)) {
+            const Point origin = CenteredOrigin(area.right, area.bottom, kProgressWindowWidth,
+                                                kProgressWindowHeight);
             SetWindowPos(window_, nullptr, origin.left, origin.top, 0, 0,
                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
@@ -213,7 +218,6 @@ class Win32ProgressWindow final : public ProgressWindow {
     }
 
     HMODULE module_;
-    HWND parent_ = nullptr;
     HWND window_ = nullptr;
     com::UniqueHbitmap bitmap_;
     int percent_ = 0;

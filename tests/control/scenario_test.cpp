@@ -144,5 +144,35 @@ TEST(Scenario, TheSharedProgressWindowIsAlwaysInsideALivingControl) {
     ASSERT_TRUE(second.facade.ClosePlugin().Ok());
 }
 
+// The shared window's parent dies during another control's load: that load's progress and
+// completion make no window where none is seen, a control whose own window is gone leaves the
+// progress window alone, and the next load shows a new one inside the control that loads.
+TEST(Scenario, AfterItsParentDiesTheProgressWindowIsMadeAnewInsideTheLoadingControl) {
+    TwoControls c;
+    auto& [journal, queue, shared, platform, first, second] = c;
+    first.browser->FireBeforeNavigate("http://content/page");
+    platform->DestroyParent(2);
+    second.form->handle = 0;
+    first.browser->FireProgress(300, 1000);
+    first.browser->FireDocumentComplete();
+    second.browser->FireBeforeNavigate("http://content/other");
+    second.form->Resize(400, 300);
+    EXPECT_FALSE(shared.HasWindow());
+    EXPECT_EQ(platform->windows.size(), 1u);
+
+    first.browser->FireBeforeNavigate("http://content/next");
+    ASSERT_EQ(platform->windows.size(), 2u);
+    EXPECT_EQ(platform->Current().parent, 1u);
+    EXPECT_TRUE(platform->Current().visible);
+    EXPECT_EQ(platform->Current().percent, 0);
+
+    ControlHarness windowless;
+    windowless.form->handle = 0;
+    windowless.Start();
+    windowless.browser->FireBeforeNavigate("http://content/next");
+    windowless.form->Resize(400, 300);
+    EXPECT_TRUE(windowless.progress_platform->windows.empty());
+}
+
 }  // namespace
 }  // namespace kvt::control

@@ -15,9 +15,11 @@
 #include "hosts/demo/sample_market.h"
 #include "hosts/demo/terminal_window_qt.h"
 #include "qt/wait_qt.h"
+#include "ui/load_progress.h"
 #include "ui/popup_qt.h"
 #include "ui/progress_bar.h"
 #include "ui/progress_qt.h"
+#include "ui/widget_handles_qt.h"
 
 namespace kvt::demo {
 namespace {
@@ -240,6 +242,29 @@ TEST(ProgressWindowTest, BarFillsFromTheLeftAndTheOutlineLeavesTheWhiteOut) {
         EXPECT_EQ(image.pixel(left), c.at_left) << c.percent;
         EXPECT_EQ(image.pixel(right), c.at_right) << c.percent;
     }
+}
+
+// A window that went with its parent is not drawn into: the next control that attaches gets a
+// new one, centred in that control at its first showing.
+TEST(ProgressWindowTest, GoesWithItsParentAndTheNextIsCentredInItsControl) {
+    ui::LoadProgress progress(std::make_shared<ui::QtProgressPlatform>());
+    auto first = std::make_unique<QWidget>();
+    first->resize(600, 330);
+    progress.AttachProgress(ui::HandleOfWidget(first.get()));
+    progress.StartProgress();
+    first.reset();
+    progress.SetProgress(50);
+    EXPECT_FALSE(progress.HasWindow());
+
+    QWidget second;
+    second.resize(400, 300);
+    progress.AttachProgress(ui::HandleOfWidget(&second));
+    progress.StartProgress();
+    const auto* const widget = second.findChild<ui::ProgressWidget*>();
+    ASSERT_NE(widget, nullptr);
+    EXPECT_TRUE(widget->isVisibleTo(&second));
+    EXPECT_EQ(widget->pos(), QPoint(88, 74));
+    progress.FreeProgress();
 }
 
 }  // namespace

@@ -108,5 +108,25 @@ TEST_F(LoadProgressTest, AMessageThatFreesTheWindowDuringSetProgressIsHarmless) 
     EXPECT_FALSE(journal.Contains("Pause 200"));
 }
 
+// A window that went with its parent is neither drawn into nor made anew behind the control's
+// back: only the next attach makes a new one, inside the parent it names.
+TEST_F(LoadProgressTest, AWindowGoneWithItsParentIsReplacedOnlyByTheNextAttach) {
+    progress.AttachProgress(0x55);
+    progress.StartProgress();
+    platform->DestroyParent(0x55);
+    journal.Clear();
+    progress.SetProgress(30);
+    progress.FinishProgress();
+    EXPECT_FALSE(progress.HasWindow());
+    EXPECT_EQ(journal.Entries(), (std::vector<std::string>{"ProcessMessages"}));
+
+    progress.AttachProgress(0x66);
+    progress.StartProgress();
+    ASSERT_EQ(platform->windows.size(), 2u);
+    EXPECT_EQ(platform->Current().parent, 0x66u);
+    EXPECT_TRUE(platform->Current().visible);
+    EXPECT_TRUE(progress.HasWindow());
+}
+
 }  // namespace
 }  // namespace kvt::ui

@@ -1,6 +1,6 @@
 #pragma once
 // Scriptable windows: a message queue that the message passes drain, a progress window
-// whose state outlives it, the control's form and popups.
+// whose state outlives it and that dies with its parent, the control's form and popups.
 
 #include <chrono>
 #include <deque>
@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/errors.h"
 #include "base/format.h"
 #include "fakes/journal.h"
 #include "ui/control_form.h"
@@ -46,34 +47,53 @@ struct ProgressState {
     bool gone_with_parent = false;  // the native window died with its parent
 };
 
+// As a native child window: once it has gone with its parent it stays gone (a destroyed
+// handle never comes back), and every call does nothing and leaves no entry, its destruction
+// included. No parent is refused, as both back ends refuse it: SetParent with a null parent
+// makes a Win32 window a child of the desktop.
 class FakeProgressWindow : public ui::ProgressWindow {
   public:
     FakeProgressWindow(Journal& journal, std::shared_ptr<ProgressState> state)
         : journal_(journal), state_(std::move(state)) {}
     ~FakeProgressWindow() override {
+        if (Alive()) {
+            journal_.Add("ProgressDestroy");
+        }
         state_->destroyed = true;
-        journal_.Add("ProgressDestroy");
     }
     void SetParent(ui::WindowHandle parent) override {
-        state_->parent = parent;
-        journal_.Add(Format("ProgressParent %zu", static_cast<std::size_t>(parent)));
+        if (parent == 0) {
+            throw Exception("The progress window's parent window does not exist");
+        }
+        if (Alive()) {
+            state_->parent = parent;
+            journal_.Add(Format("ProgressParent %zu", static_cast<std::size_t>(parent)));
+        }
     }
     void MoveTo(int left, int top) override {
-        state_->left = left;
-        state_->top = top;
-        journal_.Add(Format("ProgressMove %d %d", left, top));
+        if (Alive()) {
+            state_->left = left;
+            state_->top = top;
+            journal_.Add(Format("ProgressMove %d %d", left, top));
+        }
     }
     void SetPercent(int percent) override {
-        state_->percent = percent;
-        journal_.Add(Format("ProgressPercent %d", percent));
+        if (Alive()) {
+            state_->percent = percent;
+            journal_.Add(Format("ProgressPercent %d", percent));
+        }
     }
     void ShowOnTop() override {
-        state_->visible = true;
-        journal_.Add("ProgressShow");
+        if (Alive()) {
+            state_->visible = true;
+            journal_.Add("ProgressShow");
+        }
     }
     void Hide() override {
-        state_->visible = false;
-        journal_.Add("ProgressHide");
+        if (Alive()) {
+            state_->visible = false;
+            journal_.Add("ProgressHide");
+        }
     }
     bool Alive() const override { return !state_->gone_with_parent; }
 
@@ -98,6 +118,17 @@ class FakeProgressPlatform : public ui::ProgressPlatform {
     }
     void Pause(std::chrono::milliseconds duration) override {
         journal_.Add(Format("Pause %lld", static_cast<long long>(duration.count())));
+    }
+
+    // DestroyWindow destroys the child windows of the window it destroys first, so every
+    // progress window inside `parent` goes with it.
+    void DestroyParent(ui::WindowHandle parent) {
+        for (const auto& window : windows) {
+            if (window->parent == parent && !window->destroyed) {
+                window->gone_with_parent = true;
+                window->visible = false;
+            }
+        }
     }
 
     // Every window created, newest last; each state stays readable after destruction.

@@ -36,6 +36,7 @@ int Run() {
         CheckPopups(checks, engines, main_window);
         CheckQuit(checks, engines, main_window);
         CheckFaults(checks, engines, main_window);
+        CheckProgressParent(checks, engines, main_window);
         CheckHostFpu(checks, engines, main_window);
     }
     std::printf("%d check(s) failed\n", checks.Failures());

@@ -23,5 +23,6 @@ void CheckPopups(Checks& checks, Engines& engines, HWND main_window);
 void CheckQuit(Checks& checks, Engines& engines, HWND main_window);
 void CheckFaults(Checks& checks, Engines& engines, HWND main_window);
 void CheckHostFpu(Checks& checks, Engines& engines, HWND main_window);
+void CheckProgressParent(Checks& checks, Engines& engines, HWND main_window);
 
 }  // namespace kvt::wintest
