@@ -71,8 +71,6 @@ class ContainerSite final : public com::ComObjectBase<IOleClientSite, IOleInPlac
           document_(com::MakeComObject<ContainerWindow>(window, "document", log_)) {}
 
     ContainerLog& Log() { return log_; }
-    ContainerWindow& Frame() { return *frame_.Get(); }
-    ContainerWindow& Document() { return *document_.Get(); }
     // A container's message loop offers a key to its UI-active object only.
     void Offer(MSG& message) {
         if (const com::ComPtr<IOleInPlaceActiveObject> active = frame_->Active()) {
@@ -182,7 +180,6 @@ void CheckClick(Checks& checks, Engines& engines, HWND main_window) {
     checks.Equal(Heard(*site.Get()), Joined(kActivated),
                  "a click into the page makes the control the container's UI-active object: "
                  "OnUIActivate, then SetActiveObject with the control on frame and document");
-    checks.That(page != nullptr && GetFocus() == page, "the clicked page has the focus");
 
     const WPARAM keys[] = {VK_TAB, VK_DELETE, 'C'};  // Tab, Delete, the C of Ctrl+C
     std::vector<std::string> expected;
@@ -219,8 +216,6 @@ void CheckClick(Checks& checks, Engines& engines, HWND main_window) {
     closed.push_back("OnInPlaceDeactivate");
     checks.Equal(Heard(*site.Get()), Joined(closed),
                  "in-place deactivation clears the container's active object first");
-    checks.That(!site->Frame().Active() && !site->Document().Active(),
-                "the container holds no active object afterwards");
     control.Plugin().ClosePlugin();
 }
 
