@@ -1,6 +1,9 @@
 #include "browser/browser_site_win.h"
 
+#include <utility>
+
 #include "browser/web_browser_win.h"
+#include "com/com_error_win.h"
 #include "com/out_param_win.h"
 
 namespace kvt::browser {
@@ -52,7 +55,17 @@ HRESULT BrowserSite::OnInPlaceActivate() noexcept {
 }
 
 HRESULT BrowserSite::OnUIActivate() noexcept {
-    return S_OK;
+    return com::ComGuardAnswer([&]() -> HRESULT {
+        if (ui_activation_handler_) {
+            const std::function<void()> handler = ui_activation_handler_;
+            handler();
+        }
+        return S_OK;
+    });
+}
+
+void BrowserSite::SetUIActivationHandler(std::function<void()> handler) {
+    ui_activation_handler_ = std::move(handler);
 }
 
 HRESULT BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,

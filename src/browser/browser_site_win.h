@@ -8,6 +8,8 @@
 #include <mshtmhst.h>
 #include <ole2.h>
 
+#include <functional>
+
 #include "com/com_object_win.h"
 #include "com/dispatch_base_win.h"
 
@@ -88,8 +90,13 @@ class BrowserSite final
     // does while the engine is UI-active; S_OK when the engine used it.
     HRESULT OfferAccelerator(MSG& message) noexcept;
 
+    // Runs when the engine becomes UI-active, on its own (the user clicked into the page) or
+    // at our request, before it names its active object. A failure refuses the activation.
+    void SetUIActivationHandler(std::function<void()> handler);
+
   private:
     HWND window_;
+    std::function<void()> ui_activation_handler_;
     // What the engine named as its active object when it became UI-active.
     com::ComPtr<IOleInPlaceActiveObject> active_object_;
 };

@@ -69,6 +69,7 @@ WebBrowserHost::WebBrowserHost(HWND parent)
 }
 
 WebBrowserHost::~WebBrowserHost() {
+    site_->SetUIActivationHandler({});
     sink_->SetEvents({});
     if (cookie_ != 0) {
         if (const auto container = browser_.As<IConnectionPointContainer>()) {
@@ -151,6 +152,34 @@ void WebBrowserHost::ActivateDocument() noexcept {
 
 bool WebBrowserHost::TranslateAccelerator(MSG& message) {
     return site_->OfferAccelerator(message) == S_OK;
+}
+
+void WebBrowserHost::SetUIActivationHandler(std::function<void()> handler) {
+    site_->SetUIActivationHandler(std::move(handler));
+}
+
+void WebBrowserHost::DeactivateUserInterface() noexcept {
+    if (const auto in_place = object_.As<IOleInPlaceObject>()) {
+        in_place->UIDeactivate();
+    }
+}
+
+void WebBrowserHost::TakeFocus() noexcept {
+    ActivateDocument();
+    const HWND engine = EngineWindow();
+    const HWND focus = GetFocus();
+    if (engine != nullptr && focus != engine && !IsChild(engine, focus)) {
+        SetFocus(engine);
+    }
+}
+
+HWND WebBrowserHost::EngineWindow() const {
+    HWND window = nullptr;
+    if (const auto in_place = object_.As<IOleInPlaceObject>();
+        !in_place || FAILED(in_place->GetWindow(&window))) {
+        return nullptr;
+    }
+    return window;
 }
 
 void WebBrowserHost::SetEvents(std::weak_ptr<BrowserEvents> events) {

@@ -10,6 +10,7 @@
 
 #include <exdisp.h>
 
+#include <functional>
 #include <memory>
 
 #include "browser/browser_port.h"
@@ -55,11 +56,22 @@ class WebBrowserHost final : public Browser {
     // it and it must not be dispatched.
     bool TranslateAccelerator(MSG& message);
 
+    // `handler` runs whenever the engine becomes UI-active: the user clicked into the page,
+    // or the page was activated to take the focus.
+    void SetUIActivationHandler(std::function<void()> handler);
+    // Ends the engine's UI activation; the next click into the page starts it again.
+    void DeactivateUserInterface() noexcept;
+    // Gives the page the keyboard focus: the document UI-activated as ActivateDocument does,
+    // and the engine's window focused when that left the focus outside the page (an engine
+    // that is UI-active already, or has no document yet).
+    void TakeFocus() noexcept;
+
     HWND Parent() const { return parent_; }
     const com::ComPtr<IWebBrowser2>& Engine() const { return browser_; }
 
   private:
     void Connect();
+    HWND EngineWindow() const;
 
     HWND parent_;
     com::ComPtr<BrowserSite> site_;

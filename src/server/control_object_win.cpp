@@ -77,6 +77,14 @@ KvNewTavrixControl::KvNewTavrixControl() {
                     engine->Resize(width, height);
                 }
             });
+        form_->SetFocusHandler([browser = std::weak_ptr<browser::WebBrowserHost>(browser_)] {
+            if (const auto engine = browser.lock()) {
+                engine->TakeFocus();
+            }
+        });
+        // A click into the page UI-activates the engine inside the control; the control then
+        // becomes its container's UI-active object, or the container never offers it the keys.
+        browser_->SetUIActivationHandler([this] { EnterUserInterfaceActive(); });
         control::ControlPorts ports;
         ports.form = form_;
         ports.browser = browser_;

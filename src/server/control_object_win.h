@@ -194,6 +194,7 @@ class KvNewTavrixControl final
 
     HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position);
     HRESULT ActivateUserInterface(IOleClientSite* site, HWND parent, LPCRECT position);
+    bool EnterUserInterfaceActive();
     void SetActiveObjectOfContainer(IOleInPlaceActiveObject* object);
 
     std::shared_ptr<ui::ControlFormWindow> form_;

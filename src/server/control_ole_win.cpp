@@ -51,8 +51,7 @@ HRESULT KvNewTavrixControl::GetClipboardData(DWORD, IDataObject** data) noexcept
     return com::NotImplemented(data);
 }
 
-HRESULT KvNewTavrixControl::ActivateInPlace(IOleClientSite* site, HWND parent,
-                                            LPCRECT position) {
+HRESULT KvNewTavrixControl::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position) {
     if (in_place_active_) {
         if (position != nullptr) {
             form_->Move(*position);
@@ -120,20 +119,29 @@ HRESULT KvNewTavrixControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG,
     });
 }
 
-// UI activation as containers expect it: the site hears OnUIActivate, then the frame and
-// the document window learn the control's active object, which their message loop offers
-// the keyboard through TranslateAccelerator; the control's window takes the focus.
+// UI activation at the container's request; the control's window takes the focus and
+// passes it on to the page.
 HRESULT KvNewTavrixControl::ActivateUserInterface(IOleClientSite* site, HWND parent,
                                                   LPCRECT position) {
     const HRESULT hr = ActivateInPlace(site, parent, position);
-    if (FAILED(hr) || ui_active_) {
-        return hr;
+    if (SUCCEEDED(hr) && EnterUserInterfaceActive()) {
+        SetFocus(form_->Window());
+    }
+    return hr;
+}
+
+// UI activation as containers expect it: the site hears OnUIActivate, then the frame and
+// the document window learn the control's active object, which their message loop offers
+// the keyboard through TranslateAccelerator. False when the control is not in place or is
+// UI-active already.
+bool KvNewTavrixControl::EnterUserInterfaceActive() {
+    if (!in_place_active_ || ui_active_) {
+        return false;
     }
     ui_active_ = true;
     in_place_site_->OnUIActivate();
     SetActiveObjectOfContainer(static_cast<IOleInPlaceActiveObject*>(this));
-    SetFocus(form_->Window());
-    return hr;
+    return true;
 }
 
 void KvNewTavrixControl::SetActiveObjectOfContainer(IOleInPlaceActiveObject* object) {
@@ -261,9 +269,14 @@ HRESULT KvNewTavrixControl::InPlaceDeactivate() noexcept {
     });
 }
 
+// The page leaves UI activation with the control, so that the next click into it makes the
+// control its container's UI-active object again.
 HRESULT KvNewTavrixControl::UIDeactivate() noexcept {
     if (ui_active_) {
         ui_active_ = false;
+        if (browser_) {
+            browser_->DeactivateUserInterface();
+        }
         SetActiveObjectOfContainer(nullptr);
         if (in_place_site_) {
             in_place_site_->OnUIDeactivate(FALSE);

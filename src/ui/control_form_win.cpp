@@ -61,6 +61,10 @@ LRESULT CALLBACK ControlFormWindow::WindowProc(HWND window, UINT message, WPARAM
         self->Resized(LOWORD(lparam), HIWORD(lparam));
         return 0;
     }
+    if (self != nullptr && message == WM_SETFOCUS && self->focus_handler_) {
+        self->focus_handler_();
+        return 0;
+    }
     if (self != nullptr && message == WM_NCDESTROY) {
         // Taken along by a container window that went first.
         ReleaseWindowObject(window);
@@ -96,6 +100,10 @@ void ControlFormWindow::Park() {
 
 void ControlFormWindow::SetLayoutHandler(std::function<void(int width, int height)> handler) {
     layout_handler_ = std::move(handler);
+}
+
+void ControlFormWindow::SetFocusHandler(std::function<void()> handler) {
+    focus_handler_ = std::move(handler);
 }
 
 HWND ControlFormWindow::ApplicationOwner() {

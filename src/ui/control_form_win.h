@@ -30,6 +30,8 @@ class ControlFormWindow final : public ControlForm {
     // Called with the client size on every resize, before the control's own handler: the
     // browser follows the window.
     void SetLayoutHandler(std::function<void(int width, int height)> handler);
+    // Called when the window receives the keyboard focus, to pass it on to the page.
+    void SetFocusHandler(std::function<void()> handler);
 
     // The host's main window, owner of the popups of every control in the process.
     static HWND ApplicationOwner();
@@ -47,6 +49,7 @@ class ControlFormWindow final : public ControlForm {
     HWND window_ = nullptr;
     std::function<void(int, int)> layout_handler_;
     std::function<void(int, int)> resize_handler_;
+    std::function<void()> focus_handler_;
 };
 
 }  // namespace kvt::ui

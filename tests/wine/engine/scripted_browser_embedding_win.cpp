@@ -79,6 +79,7 @@ HRESULT ScriptedBrowser::SetClientSite(IOleClientSite* site) {
     if (site == nullptr) {
         in_place_site_.Reset();
         frame_.Reset();
+        ui_window_.Reset();
         return S_OK;
     }
     AskSite(L"SetClientSite");
@@ -189,6 +190,7 @@ HRESULT ScriptedBrowser::ActivateInPlace(IOleClientSite* site, HWND parent, LPCR
     if (SUCCEEDED(in_place->GetWindowContext(frame.Out(), document_window.Out(), &area, &clip,
                                              &frame_info))) {
         frame_ = frame;
+        ui_window_ = document_window;
     }
     const RECT placed = position != nullptr ? *position : area;
     ui::RegisterWindowClassOnce(ui::ThisModule(), kInPlaceClass, DefWindowProcW,
@@ -205,16 +207,37 @@ HRESULT ScriptedBrowser::ActivateInPlace(IOleClientSite* site, HWND parent, LPCR
     return S_OK;
 }
 
+// UI activation in the documented order of the OLE in-place protocol, as the WebBrowser
+// control does it: IOleInPlaceSite::OnUIActivate before the object shows any user interface,
+// then IOleInPlaceUIWindow::SetActiveObject on the frame and on the document window that
+// GetWindowContext gave (the direct channel through which the container offers it the
+// keyboard), then the object takes the focus.
 void ScriptedBrowser::ActivateUI() {
     if (ui_active_ || !in_place_site_) {
         return;
     }
     ui_active_ = true;
     in_place_site_->OnUIActivate();
+    const auto active = static_cast<IOleInPlaceActiveObject*>(this);
     if (frame_) {
-        frame_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), L"ScriptedEngine");
+        frame_->SetActiveObject(active, L"ScriptedEngine");
+    }
+    if (ui_window_) {
+        ui_window_->SetActiveObject(active, L"ScriptedEngine");
     }
     SetFocus(window_);
+}
+
+// A mouse click into the page UI-activates the WebBrowser control when it is not UI-active
+// (the activation above); a click into a UI-active page only moves the focus into it.
+HRESULT ScriptedBrowser::ClickPage() {
+    Record(L"ClickPage");
+    if (window_ == nullptr) {
+        return E_UNEXPECTED;
+    }
+    ActivateUI();
+    SetFocus(window_);
+    return S_OK;
 }
 
 void ScriptedBrowser::DestroyInPlaceWindow() {
@@ -312,6 +335,7 @@ HRESULT ScriptedBrowser::InPlaceDeactivate() {
     UIDeactivate();
     DestroyInPlaceWindow();
     frame_.Reset();
+    ui_window_.Reset();
     if (const com::ComPtr<IOleInPlaceSite> site = std::move(in_place_site_)) {
         site->OnInPlaceDeactivate();
     }
@@ -325,6 +349,9 @@ HRESULT ScriptedBrowser::UIDeactivate() {
     ui_active_ = false;
     if (frame_) {
         frame_->SetActiveObject(nullptr, nullptr);
+    }
+    if (ui_window_) {
+        ui_window_->SetActiveObject(nullptr, nullptr);
     }
     if (in_place_site_) {
         in_place_site_->OnUIDeactivate(FALSE);

@@ -53,6 +53,7 @@ class ScriptedBrowser final
     ULONG STDMETHODCALLTYPE Serial() override { return serial_; }
     HWND STDMETHODCALLTYPE InPlaceWindow() override { return window_; }
     HRESULT STDMETHODCALLTYPE FailCall(const wchar_t* call, HRESULT hr) noexcept override;
+    HRESULT STDMETHODCALLTYPE ClickPage() override;
 
     // IDispatch: Application (200) and Document (203) as properties.
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
@@ -247,7 +248,8 @@ class ScriptedBrowser final
     com::ComPtr<IOleClientSite> site_;
     com::ComPtr<IOleInPlaceSite> in_place_site_;
     com::ComPtr<IOleInPlaceFrame> frame_;
-    HWND window_ = nullptr;  // in place
+    com::ComPtr<IOleInPlaceUIWindow> ui_window_;  // the container's document window, if any
+    HWND window_ = nullptr;                       // in place
     bool ui_active_ = false;
     com::ComPtr<EventPoint> point_;
 

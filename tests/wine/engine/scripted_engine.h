@@ -102,6 +102,9 @@ struct IScriptedEngine : public IUnknown {
     // and the record says so; S_OK makes it work again. E_INVALIDARG for a call that cannot
     // be made to fail.
     virtual HRESULT STDMETHODCALLTYPE FailCall(const wchar_t* call, HRESULT hr) = 0;
+    // A mouse click into the page (not on a link): the engine UI-activates itself if it is
+    // not UI-active, then takes the focus. E_UNEXPECTED while it is not in place.
+    virtual HRESULT STDMETHODCALLTYPE ClickPage() = 0;
 };
 
 struct IEngineObserver : public IUnknown {

@@ -32,6 +32,7 @@ int Run() {
         CheckHistory(checks, engines, main_window);
         CheckCommands(checks, engines, main_window);
         CheckKeyboard(checks, engines, main_window);
+        CheckClick(checks, engines, main_window);
         CheckReentrancy(checks, engines, main_window);
         CheckPopups(checks, engines, main_window);
         CheckQuit(checks, engines, main_window);

@@ -18,6 +18,7 @@ void CheckCompletion(Checks& checks, Engines& engines, HWND main_window);
 void CheckHistory(Checks& checks, Engines& engines, HWND main_window);
 void CheckCommands(Checks& checks, Engines& engines, HWND main_window);
 void CheckKeyboard(Checks& checks, Engines& engines, HWND main_window);
+void CheckClick(Checks& checks, Engines& engines, HWND main_window);
 void CheckReentrancy(Checks& checks, Engines& engines, HWND main_window);
 void CheckPopups(Checks& checks, Engines& engines, HWND main_window);
 void CheckQuit(Checks& checks, Engines& engines, HWND main_window);
