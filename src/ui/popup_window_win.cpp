@@ -1,5 +1,8 @@
 #include "ui/popup_window_win.h"
 
+#include <atomic>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "base/errors.h"
@@ -17,12 +20,41 @@ constexpr UINT_PTR kShowTimer = 1;
 
 class Win32Popup;
 
-// Popups own themselves: each stays here from creation until its modal loop has ended, or
-// until its window goes if it never got as far as showing.
-std::vector<std::shared_ptr<Win32Popup>>& LivePopups() {
-    static std::vector<std::shared_ptr<Win32Popup>> popups;
-    return popups;
+// Popups own themselves: each stays in its thread's list from creation until its modal loop
+// has ended, or until its window goes if it never got as far as showing. Each thread has its
+// own list, as a popup's window and its owner belong to the thread that made them. The list
+// is made with the thread's first popup and freed with its last; the thread-local slot is a
+// plain pointer, as thread-local objects with destructors are not reliable in a MinGW DLL.
+using PopupList = std::vector<std::shared_ptr<Win32Popup>>;
+thread_local PopupList* t_popups = nullptr;
+
+void KeepPopup(std::shared_ptr<Win32Popup> popup) {
+    if (t_popups == nullptr) {
+        t_popups = std::make_unique<PopupList>().release();
+    }
+    t_popups->push_back(std::move(popup));
 }
+
+void ForgetPopup(const std::shared_ptr<Win32Popup>& popup) {
+    if (t_popups == nullptr) {
+        return;
+    }
+    std::erase(*t_popups, popup);
+    if (t_popups->empty()) {
+        const std::unique_ptr<PopupList> list(std::exchange(t_popups, nullptr));
+    }
+}
+
+// The popups of every thread that exist, for unloading: counted from the first line of a
+// popup's construction to the last of its destruction, while its code runs.
+std::atomic<int> g_popups_alive{0};
+
+struct PopupAlive {
+    PopupAlive() { ++g_popups_alive; }
+    PopupAlive(const PopupAlive&) = delete;
+    PopupAlive& operator=(const PopupAlive&) = delete;
+    ~PopupAlive() { --g_popups_alive; }
+};
 
 bool IsKeyboardMessage(const MSG& message) {
     return message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
@@ -179,7 +211,7 @@ class Win32Popup final : public PopupWindow,
         }
         if (!in_modal_loop_) {
             // Gone before it was shown: no modal loop will let it go.
-            std::erase(LivePopups(), shared_from_this());
+            ForgetPopup(shared_from_this());
         }
     }
 
@@ -239,9 +271,10 @@ class Win32Popup final : public PopupWindow,
         }
         ReleaseOwner();
         in_modal_loop_ = false;
-        std::erase(LivePopups(), self);
+        ForgetPopup(self);
     }
 
+    PopupAlive alive_;
     std::function<void()> on_destroyed_;
     std::shared_ptr<PopupFactory> factory_;
     HWND owner_;
@@ -256,8 +289,10 @@ class Win32Popup final : public PopupWindow,
 // The owner of a new popup: the innermost popup whose modal loop runs, else the host's
 // main window.
 HWND OwnerForNewPopup(HWND host_window) {
-    const auto& live = LivePopups();
-    for (auto popup = live.rbegin(); popup != live.rend(); ++popup) {
+    if (t_popups == nullptr) {
+        return host_window;
+    }
+    for (auto popup = t_popups->rbegin(); popup != t_popups->rend(); ++popup) {
         if (const HWND window = (*popup)->ModalWindow(); window != nullptr && IsWindow(window)) {
             return window;
         }
@@ -274,7 +309,7 @@ std::shared_ptr<PopupWindow> Win32PopupFactory::CreatePopup(std::function<void()
     auto popup = std::make_shared<Win32Popup>(module_, icon_id_, OwnerForNewPopup(owner_()),
                                               std::move(on_destroyed), shared_from_this());
     popup->Start();
-    LivePopups().push_back(popup);
+    KeepPopup(popup);
     return popup;
 }
 
@@ -283,7 +318,7 @@ std::shared_ptr<PopupWindow> Win32PopupFactory::CreatePopup(std::function<void()
 namespace kvt::ui {
 
 bool AnyPopupLive() {
-    return !LivePopups().empty();
+    return g_popups_alive.load() != 0;
 }
 
 }  // namespace kvt::ui

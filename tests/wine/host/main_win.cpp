@@ -13,6 +13,7 @@
 
 #include <string>
 
+#include "apartments_win.h"
 #include "browser/browser_site_win.h"
 #include "checks_win.h"
 #include "com/bstr_win.h"
@@ -386,6 +387,7 @@ int Run() {
         object->SetClientSite(nullptr);
     }
     PumpMessages(100);
+    CheckApartments(checks, dll, server);
     CheckUnloading(checks, dll);
     main_window.Reset();
     std::printf("%d check(s) failed\n", checks.Failures());
