@@ -25,6 +25,7 @@ namespace {
 
 using com::ComPtr;
 using UniqueEvent = com::UniqueHandle<HANDLE, CloseHandle>;
+using UniqueModule = com::UniqueHandle<HMODULE, FreeLibrary>;
 
 constexpr UINT kRunStep = WM_APP + 1;
 // Only a guard against a hang: a step still running then counts as failed.
@@ -240,7 +241,7 @@ bool FormAndBrowserAre(HWND form, HWND container, int width, int height) {
 
 }  // namespace
 
-void CheckApartments(Checks& checks, HMODULE dll, HttpRecorder& server) {
+void CheckApartments(Checks& checks, HttpRecorder& server) {
     checks.Section("apartments");
     HostThread first;
     HostThread second;
@@ -250,6 +251,14 @@ void CheckApartments(Checks& checks, HMODULE dll, HttpRecorder& server) {
     // Created one after the other, so that the first thread's windows are the older ones;
     // from there both run at the same time.
     const bool created = first.Run([&] { Create(one); }) && second.Run([&] { Create(two); });
+    // Kept loaded for the whole section: the last apartment to leave lets COM unload it.
+    HMODULE dll = nullptr;
+    if (one.control) {
+        GetModuleHandleExW(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+            reinterpret_cast<LPCWSTR>((*reinterpret_cast<void***>(one.control.Get()))[0]), &dll);
+    }
+    const UniqueModule pinned(dll);
     first.Post([&] { Start(one, first.Window(), server.Port(), L"v=first"); });
     second.Post([&] { Start(two, second.Window(), server.Port(), L"v=second"); });
     const bool started = first.Wait() && second.Wait();

@@ -11,6 +11,6 @@ namespace kvt::wintest {
 class HttpRecorder;
 
 // Expects no control of the DLL alive when it starts, and leaves none.
-void CheckApartments(Checks& checks, HMODULE dll, HttpRecorder& server);
+void CheckApartments(Checks& checks, HttpRecorder& server);
 
 }  // namespace kvt::wintest

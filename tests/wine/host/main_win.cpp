@@ -360,6 +360,8 @@ int Run() {
     Checks checks;
     com::UniqueHwnd main_window = MainWindow();
     HttpRecorder server;
+    // First, so that no thread of the host has made a window of the DLL before.
+    CheckApartments(checks, server);
     HMODULE dll = nullptr;
     {
         checks.Section("creation by ProgID");
@@ -387,7 +389,6 @@ int Run() {
         object->SetClientSite(nullptr);
     }
     PumpMessages(100);
-    CheckApartments(checks, dll, server);
     CheckUnloading(checks, dll);
     main_window.Reset();
     std::printf("%d check(s) failed\n", checks.Failures());
