@@ -29,19 +29,18 @@ com::ComPtr<IOleObject> CreateEngine() {
 }  // namespace
 
 void RegisterUserAgentToken() {
-    static bool registered = false;
-    if (registered) {
-        return;
-    }
-    registered = true;
-    com::UniqueHkey key;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kPostPlatformKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        key.Out(), nullptr) != ERROR_SUCCESS) {
-        return;  // the engine then sends its own User-Agent only
-    }
-    const wchar_t empty[] = L"";
-    RegSetValueExW(key.Get(), kUserAgentToken, 0, REG_SZ, reinterpret_cast<const BYTE*>(empty),
-                   sizeof(empty));
+    // Controls may start on several threads at once: the static's initialisation runs once.
+    static const bool registered = [] {
+        com::UniqueHkey key;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kPostPlatformKey, 0, nullptr, 0, KEY_SET_VALUE,
+                            nullptr, key.Out(), nullptr) != ERROR_SUCCESS) {
+            return false;  // the engine then sends its own User-Agent only
+        }
+        const wchar_t empty[] = L"";
+        return RegSetValueExW(key.Get(), kUserAgentToken, 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(empty), sizeof(empty)) == ERROR_SUCCESS;
+    }();
+    static_cast<void>(registered);
 }
 
 WebBrowserHost::WebBrowserHost(HWND parent)

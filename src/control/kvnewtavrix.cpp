@@ -203,7 +203,7 @@ void TKvNewTavrix::SaveSelection() {
         selection_saved_ = true;
         return;
     }
-    // Another control of the process may have closed and detached the shared store, or
+    // Another control of the thread may have closed and detached the shared store, or
     // attached its own host since: then this control's host takes it again (with its table
     // check) for the save. While the store holds this host, it saves at once.
     if (!settings::TGeneralConfig::Holds(controller_)) {

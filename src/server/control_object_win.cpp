@@ -2,6 +2,8 @@
 // class information, error information, object safety and connection points.
 #include "server/control_object_win.h"
 
+#include <memory>
+
 #include "com/com_error_win.h"
 #include "com/out_param_win.h"
 #include "control/kvnewtavrix.h"
@@ -26,12 +28,36 @@ std::shared_ptr<ui::PopupFactory> Popups() {
     return factory;
 }
 
-void InstallProgressPlatform() {
-    static bool installed = false;
-    if (!installed) {
-        ui::LoadProgress::Shared().SetPlatform(std::make_shared<ui::Win32ProgressPlatform>(
-            ServerState::Module(), KVT_IDB_LOAD_PROGRESS));
-        installed = true;
+// Each thread that makes controls has its own progress window, shared by its controls: a
+// window belongs to the thread that made it and is only ever a child of that thread's
+// windows. The routines are made with the thread's first control and kept for the thread,
+// so that a control still running an event handler after its release never meets a freed
+// instance; the window goes with the thread's last control, on that thread. The
+// thread-local slots are plain values: thread-local objects with destructors are not
+// reliable in a MinGW DLL (their destructors may run after their storage has gone, or hang
+// the process's exit).
+thread_local int t_controls = 0;
+thread_local ui::LoadProgress* t_progress = nullptr;
+
+ui::LoadProgress& ThreadProgress() {
+    if (t_progress == nullptr) {
+        t_progress =
+            std::make_unique<ui::LoadProgress>(std::make_shared<ui::Win32ProgressPlatform>(
+                                                   ServerState::Module(), KVT_IDB_LOAD_PROGRESS))
+                .release();
+    }
+    return *t_progress;
+}
+
+// Counted first, so that ControlLeavesThread undoes it whatever fails after.
+ui::LoadProgress& ControlEntersThread() {
+    ++t_controls;
+    return ThreadProgress();
+}
+
+void ControlLeavesThread() {
+    if (--t_controls == 0 && t_progress != nullptr) {
+        t_progress->FreeProgress();
     }
 }
 
@@ -66,9 +92,9 @@ HRESULT KvNewTavrixControl::Create(REFIID iid, void** out) {
 KvNewTavrixControl::KvNewTavrixControl() {
     ServerState::ObjectCreated();
     try {
+        ui::LoadProgress& progress = ControlEntersThread();
         extent_ = {ui::kFormWidth * kHimetricPerInch / kPixelsPerInch,
                    ui::kFormHeight * kHimetricPerInch / kPixelsPerInch};
-        InstallProgressPlatform();
         form_ = std::make_shared<ui::ControlFormWindow>();
         browser_ = std::make_shared<browser::WebBrowserHost>(form_->Window());
         form_->SetLayoutHandler(
@@ -89,12 +115,14 @@ KvNewTavrixControl::KvNewTavrixControl() {
         ports.form = form_;
         ports.browser = browser_;
         ports.popups = Popups();
+        ports.progress = &progress;
         facade_ = std::make_unique<control::PluginFacade>(
             control::TKvNewTavrix::Create(std::move(ports)));
     } catch (...) {
         facade_.reset();
         browser_.reset();
         form_.reset();
+        ControlLeavesThread();
         ServerState::ObjectDestroyed();
         throw;
     }
@@ -104,6 +132,7 @@ KvNewTavrixControl::~KvNewTavrixControl() {
     facade_.reset();
     browser_.reset();
     form_.reset();
+    ControlLeavesThread();
     ServerState::ObjectDestroyed();
 }
 

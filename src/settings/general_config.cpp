@@ -1,5 +1,7 @@
 #include "settings/general_config.h"
 
+#include <utility>
+
 #include "base/errors.h"
 #include "base/format.h"
 #include "settings/sql_literal.h"
@@ -37,10 +39,24 @@ TGeneralConfig& TGeneralConfig::Instance() {
 
 void TGeneralConfig::SetHost(std::shared_ptr<host::Controller> host) {
     TGeneralConfig& store = Instance();
-    store.host_ = std::move(host);
-    if (store.host_) {
+    std::shared_ptr<host::Controller> previous;  // let go outside the lock
+    {
+        const std::lock_guard lock(store.mutex_);
+        auto& slot = store.hosts_[std::this_thread::get_id()];
+        previous = std::exchange(slot, host);
+        if (!host) {
+            store.hosts_.erase(std::this_thread::get_id());
+        }
+    }
+    if (host) {
         store.EnsureTable();
     }
+}
+
+std::shared_ptr<host::Controller> TGeneralConfig::Host() const {
+    const std::lock_guard lock(mutex_);
+    const auto found = hosts_.find(std::this_thread::get_id());
+    return found != hosts_.end() ? found->second : nullptr;
 }
 
 bool TGeneralConfig::Load(std::string_view config_id, TSerialization& object) {
@@ -63,7 +79,7 @@ void TGeneralConfig::EnsureTable() {
 }
 
 bool TGeneralConfig::TableExists(std::string_view table_name) {
-    const auto probe = host_->OpenSQL(AnsiToWide(kHostTableQuery));
+    const auto probe = Host()->OpenSQL(AnsiToWide(kHostTableQuery));
     if (!probe) {
         throw Exception("The host returned no recordset for its own table netSYSTEM");
     }
@@ -84,10 +100,11 @@ bool TGeneralConfig::TableExists(std::string_view table_name) {
 // host or anything fails, so the answer is unknown.
 std::optional<Variant> TGeneralConfig::QueryValue(const AnsiString& statement) noexcept {
     try {
-        if (!host_) {
+        const auto host = Host();
+        if (!host) {
             return std::nullopt;
         }
-        const auto records = host_->OpenSQL(AnsiToWide(statement));
+        const auto records = host->OpenSQL(AnsiToWide(statement));
         if (!records) {
             return std::nullopt;
         }
@@ -103,10 +120,11 @@ std::optional<Variant> TGeneralConfig::QueryValue(const AnsiString& statement) n
 }
 
 std::int32_t TGeneralConfig::Execute(const AnsiString& statement) {
-    if (!host_) {
+    const auto host = Host();
+    if (!host) {
         throw Exception("Cannot save settings: the settings store has no host database");
     }
-    return host_->ExecSQL(AnsiToWide(statement));
+    return host->ExecSQL(AnsiToWide(statement));
 }
 
 // The stored text, empty when there is no row or the cell holds no text; nullopt when the

@@ -4,9 +4,12 @@
 // the host's services; the store opens no database of its own.
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string_view>
+#include <thread>
 
 #include "base/text.h"
 #include "base/variant.h"
@@ -20,16 +23,18 @@ class TGeneralConfig {
     TGeneralConfig(const TGeneralConfig&) = delete;
     TGeneralConfig& operator=(const TGeneralConfig&) = delete;
 
-    // The one store of the process, created on first use; every control shares it.
+    // The one store of the process, created on first use; every control shares it. The host
+    // is attached per thread: a host's interfaces may only be called on the thread (the
+    // apartment) that handed them over, so each thread's controls use their own host.
     static TGeneralConfig& Instance();
 
-    // Attaches `host` (replacing the previous one) and creates the table when it is
-    // missing; nullptr detaches. Failures of the table test and creation propagate,
-    // among them a host database without its table netSYSTEM.
+    // Attaches `host` to the calling thread (replacing the previous one) and creates the
+    // table when it is missing; nullptr detaches. Failures of the table test and creation
+    // propagate, among them a host database without its table netSYSTEM.
     static void SetHost(std::shared_ptr<host::Controller> host);
-    // True while `host` is the one attached.
+    // True while `host` is the one attached on the calling thread.
     static bool Holds(const std::shared_ptr<host::Controller>& host) {
-        return host != nullptr && Instance().host_ == host;
+        return host != nullptr && Instance().Host() == host;
     }
 
     // Fills `object` from the text stored under `config_id`. Reading never reports a
@@ -54,7 +59,11 @@ class TGeneralConfig {
     std::optional<AnsiString> ReadContent(std::string_view config_id);
     void WriteContent(std::string_view config_id, std::string_view text);
 
-    std::shared_ptr<host::Controller> host_;
+    // The host attached on the calling thread, if any.
+    std::shared_ptr<host::Controller> Host() const;
+
+    mutable std::mutex mutex_;
+    std::map<std::thread::id, std::shared_ptr<host::Controller>> hosts_;
 };
 
 }  // namespace kvt::settings

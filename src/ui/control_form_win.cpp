@@ -1,5 +1,7 @@
 #include "ui/control_form_win.h"
 
+#include <utility>
+
 #include "base/errors.h"
 #include "base/format.h"
 #include "ui/message_pass_win.h"
@@ -12,7 +14,15 @@ namespace {
 constexpr wchar_t kFormClass[] = L"KvNewTavrixForm";
 constexpr wchar_t kParkingClass[] = L"KvNewTavrixParking";
 
-HWND g_application_owner = nullptr;
+// A window belongs to the thread that made it, and a child window must not outlive its
+// parent's thread: each thread that makes controls has its own parking window and its own
+// application owner. The parking window goes with the thread's last form.
+struct ThreadWindows {
+    HWND parking = nullptr;
+    int forms = 0;
+    HWND application_owner = nullptr;
+};
+thread_local ThreadWindows t_windows;
 
 void RegisterClassOnce(const wchar_t* name, WNDPROC procedure) {
     if (!RegisterWindowClassOnce(ThisModule(), name, procedure,
@@ -22,9 +32,9 @@ void RegisterClassOnce(const wchar_t* name, WNDPROC procedure) {
     }
 }
 
-// The hidden top-level window that holds control windows that are not in place.
+// The thread's hidden top-level window that holds its control windows that are not in place.
 HWND ParkingWindow() {
-    static HWND parking = nullptr;
+    HWND& parking = t_windows.parking;
     if (parking == nullptr || !IsWindow(parking)) {
         RegisterClassOnce(kParkingClass, DefWindowProcW);
         parking = CreateWindowExW(0, kParkingClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
@@ -37,21 +47,36 @@ HWND ParkingWindow() {
     return parking;
 }
 
-}  // namespace
-
-ControlFormWindow::ControlFormWindow() {
-    RegisterClassOnce(kFormClass, WindowProc);
-    window_ = CreateWindowExW(0, kFormClass, L"KvNewTavrix",
-                              WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, kFormWidth,
-                              kFormHeight, ParkingWindow(), nullptr, ThisModule(), this);
-    if (window_ == nullptr) {
-        throw Exception(
-            Format("The control's window could not be created (error %lu)", GetLastError()));
+void ReleaseParkingWindow() {
+    if (--t_windows.forms == 0 && t_windows.parking != nullptr) {
+        DestroyWindow(std::exchange(t_windows.parking, nullptr));
     }
 }
 
+}  // namespace
+
+ControlFormWindow::ControlFormWindow() {
+    ++t_windows.forms;
+    try {
+        RegisterClassOnce(kFormClass, WindowProc);
+        window_ = CreateWindowExW(0, kFormClass, L"KvNewTavrix",
+                                  WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, kFormWidth,
+                                  kFormHeight, ParkingWindow(), nullptr, ThisModule(), this);
+        if (window_ == nullptr) {
+            throw Exception(
+                Format("The control's window could not be created (error %lu)", GetLastError()));
+        }
+    } catch (...) {
+        ReleaseParkingWindow();
+        throw;
+    }
+}
+
+// Destroyed on the thread that made it, as a single-threaded apartment releases its
+// objects on its own thread.
 ControlFormWindow::~ControlFormWindow() {
     DestroyObjectWindow(window_);
+    ReleaseParkingWindow();
 }
 
 LRESULT CALLBACK ControlFormWindow::WindowProc(HWND window, UINT message, WPARAM wparam,
@@ -107,7 +132,7 @@ void ControlFormWindow::SetFocusHandler(std::function<void()> handler) {
 }
 
 HWND ControlFormWindow::ApplicationOwner() {
-    return g_application_owner;
+    return t_windows.application_owner;
 }
 
 WindowHandle ControlFormWindow::Handle() {
@@ -129,7 +154,7 @@ void ControlFormWindow::SetResizeHandler(std::function<void(int width, int heigh
 }
 
 void ControlFormWindow::SetApplicationOwner(std::int32_t main_window) {
-    g_application_owner = reinterpret_cast<HWND>(static_cast<LONG_PTR>(main_window));
+    t_windows.application_owner = reinterpret_cast<HWND>(static_cast<LONG_PTR>(main_window));
 }
 
 void ControlFormWindow::ProcessMessages() {

@@ -1,7 +1,7 @@
 #pragma once
 // The control's own window, which the browser fills. It exists from the control object's
-// creation: parked under a hidden window of the DLL until the container activates the
-// control in place, and parked again when it deactivates.
+// creation: parked under a hidden window of the DLL (one per thread) until the container
+// activates the control in place, and parked again when it deactivates.
 
 #include <windows.h>
 
@@ -25,7 +25,7 @@ class ControlFormWindow final : public ControlForm {
     // Makes the window a visible child of the container's window at `position`.
     void PlaceIn(HWND parent, const RECT& position);
     void Move(const RECT& position);
-    // Hides the window under the DLL's parking window.
+    // Hides the window under the thread's parking window.
     void Park();
     // Called with the client size on every resize, before the control's own handler: the
     // browser follows the window.
@@ -33,7 +33,7 @@ class ControlFormWindow final : public ControlForm {
     // Called when the window receives the keyboard focus, to pass it on to the page.
     void SetFocusHandler(std::function<void()> handler);
 
-    // The host's main window, owner of the popups of every control in the process.
+    // The host's main window, owner of the popups of every control on the calling thread.
     static HWND ApplicationOwner();
 
     WindowHandle Handle() override;

@@ -1,6 +1,8 @@
 #include "ui/popup_window_win.h"
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -20,27 +22,55 @@ constexpr UINT_PTR kShowTimer = 1;
 
 class Win32Popup;
 
-// Popups own themselves: each stays here from creation until its modal loop has ended, or
-// until its window goes if it never got as far as showing.
-std::vector<std::shared_ptr<Win32Popup>>& LivePopups() {
-    static std::vector<std::shared_ptr<Win32Popup>> popups;
-    return popups;
+// Popups own themselves: each stays in its thread's list from creation until its modal loop
+// has ended, or until its window goes if it never got as far as showing. Each thread has its
+// own list, as a popup's window and its owner belong to the thread that made them. The list
+// is made with the thread's first popup and freed with its last; the thread-local slot is a
+// plain pointer, as thread-local objects with destructors are not reliable in a MinGW DLL.
+using PopupList = std::vector<std::shared_ptr<Win32Popup>>;
+thread_local PopupList* t_popups = nullptr;
+
+void KeepPopup(std::shared_ptr<Win32Popup> popup) {
+    if (t_popups == nullptr) {
+        t_popups = std::make_unique<PopupList>().release();
+    }
+    t_popups->push_back(std::move(popup));
 }
+
+void ForgetPopup(const std::shared_ptr<Win32Popup>& popup) {
+    if (t_popups == nullptr) {
+        return;
+    }
+    std::erase(*t_popups, popup);
+    if (t_popups->empty()) {
+        const std::unique_ptr<PopupList> list(std::exchange(t_popups, nullptr));
+    }
+}
+
+// The popups of every thread that exist, for unloading: counted from the first line of a
+// popup's construction to the last of its destruction, while its code runs.
+std::atomic<int> g_popups_alive{0};
+
+struct PopupAlive {
+    PopupAlive() { ++g_popups_alive; }
+    PopupAlive(const PopupAlive&) = delete;
+    PopupAlive& operator=(const PopupAlive&) = delete;
+    ~PopupAlive() { --g_popups_alive; }
+};
 
 bool IsKeyboardMessage(const MSG& message) {
     return message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
 }
-
-bool IsPendingPopup(HWND window);
 
 // Modal over the whole host: while it is in force, every top-level window of this thread
 // that was enabled is disabled, as a task-modal message box disables them all, and exactly
 // those are enabled again. A window its owner had disabled itself stays as it was.
 class ThreadWindowsDisabled {
   public:
-    // Every enabled top-level window of this thread but `modal` itself and the popups still
-    // waiting to show: each of those takes its own modal turn, and one disabled now would
-    // show up unusable.
+    // Every visible, enabled top-level window of this thread but `modal` itself. Hidden ones
+    // take no input anyway, and are left alone: the thread's input-method windows must keep
+    // working for the popup, and a popup still waiting to show takes its own modal turn
+    // (disabled now, it would show up unusable).
     void Disable(HWND modal) {
         modal_ = modal;
         EnumThreadWindows(GetCurrentThreadId(), DisableOne, reinterpret_cast<LPARAM>(this));
@@ -58,7 +88,7 @@ class ThreadWindowsDisabled {
   private:
     static BOOL CALLBACK DisableOne(HWND window, LPARAM self_pointer) {
         auto& self = *reinterpret_cast<ThreadWindowsDisabled*>(self_pointer);
-        if (window != self.modal_ && IsWindowEnabled(window) && !IsPendingPopup(window)) {
+        if (window != self.modal_ && IsWindowVisible(window) && IsWindowEnabled(window)) {
             EnableWindow(window, FALSE);
             self.disabled_.push_back(window);
         }
@@ -97,11 +127,6 @@ class Win32Popup final : public PopupWindow,
     // The window of the popup whose modal loop runs innermost, if any: a popup opened now
     // belongs above it.
     HWND ModalWindow() const { return in_modal_loop_ ? window_.Get() : nullptr; }
-
-    // Created and not yet shown: its modal loop has not started, and its window is alive.
-    bool Pending(HWND window) const {
-        return !in_modal_loop_ && window_.Get() == window && window != nullptr;
-    }
 
     // PopupWindow
     void BringToFront() override {
@@ -244,7 +269,7 @@ class Win32Popup final : public PopupWindow,
         }
         if (!in_modal_loop_) {
             // Gone before it was shown: no modal loop will let it go.
-            std::erase(LivePopups(), shared_from_this());
+            ForgetPopup(shared_from_this());
         }
     }
 
@@ -294,7 +319,7 @@ class Win32Popup final : public PopupWindow,
         // as if the user closed it, its creator's notification included.
         Close();
         in_modal_loop_ = false;
-        std::erase(LivePopups(), self);
+        ForgetPopup(self);
         if (quit) {
             // As a modal loop on Windows does with WM_QUIT: posted again, with its exit
             // code, for the loop that runs below this one.
@@ -318,6 +343,7 @@ class Win32Popup final : public PopupWindow,
         return std::nullopt;
     }
 
+    PopupAlive alive_;
     std::function<void()> on_destroyed_;
     std::shared_ptr<PopupFactory> factory_;
     HWND owner_;
@@ -332,19 +358,15 @@ class Win32Popup final : public PopupWindow,
 // The owner of a new popup: the innermost popup whose modal loop runs, else the host's
 // main window.
 HWND OwnerForNewPopup(HWND host_window) {
-    const auto& live = LivePopups();
-    for (auto popup = live.rbegin(); popup != live.rend(); ++popup) {
+    if (t_popups == nullptr) {
+        return host_window;
+    }
+    for (auto popup = t_popups->rbegin(); popup != t_popups->rend(); ++popup) {
         if (const HWND window = (*popup)->ModalWindow(); window != nullptr && IsWindow(window)) {
             return window;
         }
     }
     return host_window;
-}
-
-bool IsPendingPopup(HWND window) {
-    const auto& live = LivePopups();
-    return std::any_of(live.begin(), live.end(),
-                       [window](const auto& popup) { return popup->Pending(window); });
 }
 
 }  // namespace
@@ -356,7 +378,7 @@ std::shared_ptr<PopupWindow> Win32PopupFactory::CreatePopup(std::function<void()
     auto popup = std::make_shared<Win32Popup>(module_, icon_id_, OwnerForNewPopup(owner_()),
                                               std::move(on_destroyed), shared_from_this());
     popup->Start();
-    LivePopups().push_back(popup);
+    KeepPopup(popup);
     return popup;
 }
 
@@ -365,7 +387,7 @@ std::shared_ptr<PopupWindow> Win32PopupFactory::CreatePopup(std::function<void()
 namespace kvt::ui {
 
 bool AnyPopupLive() {
-    return !LivePopups().empty();
+    return g_popups_alive.load() != 0;
 }
 
 }  // namespace kvt::ui

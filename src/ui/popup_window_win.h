@@ -27,7 +27,7 @@ class Win32PopupFactory final : public PopupFactory,
     HWND (*owner_)();
 };
 
-// True while any popup lives: its code must stay loaded under its modal loop.
+// True while any popup of any thread lives: its code must stay loaded under its modal loop.
 bool AnyPopupLive();
 
 }  // namespace kvt::ui

@@ -22,7 +22,8 @@ struct WindowClassLook {
 };
 
 // Registers the class `name` of `module` unless it is registered already; false when
-// registering fails.
+// registering fails. Another thread may register the class between the look-up and the
+// registration: that counts as registered.
 inline bool RegisterWindowClassOnce(HMODULE module, const wchar_t* name, WNDPROC procedure,
                                     const WindowClassLook& look = {}) {
     WNDCLASSEXW existing{};
@@ -38,7 +39,7 @@ inline bool RegisterWindowClassOnce(HMODULE module, const wchar_t* name, WNDPROC
     window_class.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     window_class.hbrBackground = look.background;
     window_class.lpszClassName = name;
-    return RegisterClassExW(&window_class) != 0;
+    return RegisterClassExW(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 // The object given as CreateWindowExW's last argument: recorded at WM_NCCREATE and found

@@ -54,25 +54,28 @@ class OwnerAtDestroy {
     DestroyWatch watch_;
 };
 
-// The host's top-level windows: its main window, another one the user can work in, and one
-// the host disabled itself. A popup is modal over all of them, and when it closes the
-// host's windows are as they were.
+// The host's top-level windows: its main window, another one the user can work in, one the
+// host disabled itself, and a hidden one (as the thread's input-method window is). A popup is
+// modal over all the visible ones and leaves the hidden one alone; when it closes the host's
+// windows are as they were.
 class HostWindows {
   public:
     explicit HostWindows(HWND main_window)
         : main(main_window),
           other_(Make(L"another window of the host", 40)),
-          disabled_(Make(L"a window the host disabled", 80)) {
+          disabled_(Make(L"a window the host disabled", 80)),
+          hidden_(Make(L"a hidden window of the host", 120)) {
         EnableWindow(disabled_.Get(), FALSE);
+        ShowWindow(hidden_.Get(), SW_HIDE);
     }
 
     bool AllDisabled() const {
         return !IsWindowEnabled(main) && !IsWindowEnabled(other_.Get()) &&
-               !IsWindowEnabled(disabled_.Get());
+               !IsWindowEnabled(disabled_.Get()) && IsWindowEnabled(hidden_.Get());
     }
     bool AsBefore() const {
         return IsWindowEnabled(main) && IsWindowEnabled(other_.Get()) &&
-               !IsWindowEnabled(disabled_.Get());
+               !IsWindowEnabled(disabled_.Get()) && IsWindowEnabled(hidden_.Get());
     }
 
     const HWND main;
@@ -88,6 +91,7 @@ class HostWindows {
 
     com::UniqueHwnd other_;
     com::UniqueHwnd disabled_;
+    com::UniqueHwnd hidden_;
 };
 
 struct Case {
@@ -172,8 +176,8 @@ void CheckCase(Checks& checks, Engines& engines, const HostWindows& host, Embedd
     }
     checks.That(loaded, "the engine loads the new window's page in the popup's engine");
     checks.That(seen.shown && seen.modal,
-                "the popup shows after the event returned, modal: every window of the host is "
-                "disabled");
+                "the popup shows after the event returned, modal: every visible window of the host "
+                "is disabled, a hidden one is left alone");
     checks.That(seen.client.right == 862 && seen.client.bottom == 473,
                 "its client area is 862 x 473: " + RectText(seen.client));
     checks.Equal(Utf8(seen.caption_before), "资讯浏览",

@@ -13,6 +13,7 @@
 
 #include <string>
 
+#include "apartments_win.h"
 #include "browser/browser_site_win.h"
 #include "checks_win.h"
 #include "com/bstr_win.h"
@@ -359,6 +360,8 @@ int Run() {
     Checks checks;
     com::UniqueHwnd main_window = MainWindow();
     HttpRecorder server;
+    // First, so that no thread of the host has made a window of the DLL before.
+    CheckApartments(checks, server);
     HMODULE dll = nullptr;
     {
         checks.Section("creation by ProgID");
