@@ -1,6 +1,7 @@
 #include "server/type_library_win.h"
 
 #include <memory>
+#include <mutex>
 
 #include "base/errors.h"
 #include "base/format.h"
@@ -14,10 +15,10 @@ namespace kvt::server {
 
 namespace {
 
-std::unique_ptr<ControlTypeLibrary>& Slot() {
-    static std::unique_ptr<ControlTypeLibrary> instance;
-    return instance;
-}
+// Controls may be created on several apartments' threads at once; the first of them loads
+// the library for all.
+std::mutex g_slot_lock;
+std::unique_ptr<ControlTypeLibrary> g_slot;
 
 [[noreturn]] void TypeInformationMissing() {
     throw Exception(
@@ -70,7 +71,8 @@ ControlTypeLibrary::ControlTypeLibrary(const std::wstring& path) {
 }
 
 ControlTypeLibrary& ControlTypeLibrary::Instance() {
-    std::unique_ptr<ControlTypeLibrary>& slot = Slot();
+    const std::lock_guard<std::mutex> lock(g_slot_lock);
+    std::unique_ptr<ControlTypeLibrary>& slot = g_slot;
     if (!slot) {
         slot = std::make_unique<ControlTypeLibrary>(com::ToWindows(ServerState::ModulePath()));
     }
@@ -78,7 +80,8 @@ ControlTypeLibrary& ControlTypeLibrary::Instance() {
 }
 
 void ControlTypeLibrary::Release() {
-    Slot().reset();
+    const std::lock_guard<std::mutex> lock(g_slot_lock);
+    g_slot.reset();
 }
 
 }  // namespace kvt::server
