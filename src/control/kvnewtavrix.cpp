@@ -40,7 +40,17 @@ std::shared_ptr<TKvNewTavrix> TKvNewTavrix::Create(ControlPorts ports) {
 
 TKvNewTavrix::TKvNewTavrix(Token, ControlPorts ports) : ports_(std::move(ports)) {}
 
-TKvNewTavrix::~TKvNewTavrix() = default;
+TKvNewTavrix::~TKvNewTavrix() {
+    // A control released without ClosePlugin lets go of the host it attached to the shared
+    // store: the host belongs to this thread's apartment, which may end before the store.
+    try {
+        if (controller_ && settings::TGeneralConfig::Holds(controller_)) {
+            settings::TGeneralConfig::SetHost(nullptr);
+        }
+    } catch (...) {
+        // Detaching takes a lock and erases an entry; nothing of it may escape a destructor.
+    }
+}
 
 host::Controller& TKvNewTavrix::Controller() {
     if (!controller_) {

@@ -31,7 +31,8 @@ struct ControlPorts {
     std::shared_ptr<ui::ControlForm> form;
     std::shared_ptr<browser::Browser> browser;  // fills the form
     std::shared_ptr<ui::PopupFactory> popups;
-    // The process's one progress window unless a test substitutes its own.
+    // The progress routines the control shares with the other controls of its thread (the
+    // process's instance unless the back end or a test gives its own).
     ui::LoadProgress* progress = &ui::LoadProgress::Shared();
 };
 

@@ -120,6 +120,9 @@ KvNewTavrixControl::KvNewTavrixControl() {
             control::TKvNewTavrix::Create(std::move(ports)));
     } catch (...) {
         facade_.reset();
+        if (browser_) {
+            browser_->SetUIActivationHandler({});
+        }
         browser_.reset();
         form_.reset();
         ControlLeavesThread();
@@ -129,6 +132,11 @@ KvNewTavrixControl::KvNewTavrixControl() {
 }
 
 KvNewTavrixControl::~KvNewTavrixControl() {
+    // The engine host may outlive this object (the core holds it too); its activation
+    // handler must not reach a freed control.
+    if (browser_) {
+        browser_->SetUIActivationHandler({});
+    }
     facade_.reset();
     browser_.reset();
     form_.reset();

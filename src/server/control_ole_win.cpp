@@ -138,8 +138,11 @@ bool KvNewTavrixControl::EnterUserInterfaceActive() {
     if (!in_place_active_ || ui_active_) {
         return false;
     }
+    // The container may release the control, or deactivate it, inside these calls.
+    const com::ComPtr<KvNewTavrixControl> keep_alive(this);
+    const com::ComPtr<IOleInPlaceSite> site = in_place_site_;
     ui_active_ = true;
-    in_place_site_->OnUIActivate();
+    site->OnUIActivate();
     SetActiveObjectOfContainer(static_cast<IOleInPlaceActiveObject*>(this));
     return true;
 }

@@ -1,6 +1,8 @@
 #pragma once
-// The load-progress window's routines. One LoadProgress manages at most one window; the
-// process shares one instance (Shared), so every control in it drives the same window.
+// The load-progress window's routines. One LoadProgress manages at most one window, and
+// the controls that share an instance drive the same window: the Windows server gives each
+// user-interface thread its own (a window belongs to the thread that made it); the Qt host
+// and the tests use the process's instance (Shared).
 
 #include <chrono>
 #include <memory>
@@ -31,8 +33,8 @@ class LoadProgress {
     void CenterProgress(int parent_width, int parent_height);
     // Creates the window if needed, sets the bar to 0 and shows it.
     void StartProgress();
-    // Sets the bar when a live window exists (never makes one); then, either way, processes pending
-    // messages.
+    // Sets the bar when a live window exists (never makes one); then, either way, processes
+    // pending messages.
     void SetProgress(int percent);
     // When a live window exists: bar to 100, pause, hide.
     void FinishProgress();

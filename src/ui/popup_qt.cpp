@@ -72,7 +72,8 @@ std::shared_ptr<InterfaceBase> QtPopupWindow::BrowserApplication() {
 void QtPopupWindow::Discard() noexcept {
     if (PopupDialog* const dialog = dialog_.data()) {
         dialog->DropNotification();
-        // Its show timer goes with it.
+        // Deleted at once rather than with deleteLater(): its one-shot show timer, which goes
+        // with it, could otherwise fire first and show the popup being given up.
         delete dialog;
     }
 }

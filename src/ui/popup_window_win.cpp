@@ -47,8 +47,9 @@ void ForgetPopup(const std::shared_ptr<Win32Popup>& popup) {
     }
 }
 
-// The popups of every thread that exist, for unloading: counted from the first line of a
-// popup's construction to the last of its destruction, while its code runs.
+// The popups of every thread that exist, for unloading: counted from the start of a
+// popup's construction to the end of its own destructor's body (its members and the shared
+// owner's bookkeeping finish after that, which COM's delayed unloading covers).
 std::atomic<int> g_popups_alive{0};
 
 struct PopupAlive {
@@ -71,9 +72,13 @@ class ThreadWindowsDisabled {
     // take no input anyway, and are left alone: the thread's input-method windows must keep
     // working for the popup, and a popup still waiting to show takes its own modal turn
     // (disabled now, it would show up unusable).
-    void Disable(HWND modal) {
+    // The owner as well, should the host have made it on another thread.
+    void Disable(HWND modal, HWND owner) {
         modal_ = modal;
         EnumThreadWindows(GetCurrentThreadId(), DisableOne, reinterpret_cast<LPARAM>(this));
+        if (owner != nullptr && IsWindow(owner) && IsWindowEnabled(owner)) {
+            DisableRemembered(owner);
+        }
     }
     // Idempotent: each window is enabled again once, whichever way the popup goes.
     void Enable() {
@@ -86,13 +91,24 @@ class ThreadWindowsDisabled {
     bool Any() const { return !disabled_.empty(); }
 
   private:
-    static BOOL CALLBACK DisableOne(HWND window, LPARAM self_pointer) {
+    static BOOL CALLBACK DisableOne(HWND window, LPARAM self_pointer) noexcept {
         auto& self = *reinterpret_cast<ThreadWindowsDisabled*>(self_pointer);
         if (window != self.modal_ && IsWindowVisible(window) && IsWindowEnabled(window)) {
-            EnableWindow(window, FALSE);
-            self.disabled_.push_back(window);
+            return self.DisableRemembered(window) ? TRUE : FALSE;
         }
         return TRUE;
+    }
+
+    // Disables `window` once it is on the list of those to enable again; false when the
+    // list cannot grow (the window then stays enabled rather than disabled for good).
+    bool DisableRemembered(HWND window) noexcept {
+        try {
+            disabled_.push_back(window);
+        } catch (...) {
+            return false;
+        }
+        EnableWindow(window, FALSE);
+        return true;
     }
 
     HWND modal_ = nullptr;
@@ -220,7 +236,16 @@ class Win32Popup final : public PopupWindow,
                 case WM_TIMER:
                     if (wparam == kShowTimer) {
                         KillTimer(window, kShowTimer);
-                        self->ShowModal();
+                        try {
+                            self->ShowModal();
+                        } catch (...) {
+                            // Nothing may unwind through the system's window procedure; the
+                            // popup closes as if the user closed it, and lets itself go.
+                            const std::shared_ptr<Win32Popup> popup = self->shared_from_this();
+                            popup->Close();
+                            popup->in_modal_loop_ = false;
+                            ForgetPopup(popup);
+                        }
                         return 0;
                     }
                     break;
@@ -312,7 +337,7 @@ class Win32Popup final : public PopupWindow,
         const std::shared_ptr<Win32Popup> self = shared_from_this();
         in_modal_loop_ = true;
         CentreOnScreen();
-        disabled_.Disable(window_.Get());
+        disabled_.Disable(window_.Get(), owner_);
         ShowWindow(window_.Get(), SW_SHOW);
         const std::optional<WPARAM> quit = RunModalLoop();
         // Ended by a quit (or a failing GetMessage) with the window still there: it closes

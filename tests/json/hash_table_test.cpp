@@ -142,7 +142,25 @@ TEST(TqxHashTable, NamesSharingBothHashesAreToldApartByTheNameItself) {
     const WideString first(u"\0wvedjzb", 8);
     const WideString second(u"\0ghqqycg", 8);
     const WideString third(u"\0another", 8);  // same name hash, its own second hash
-    ASSERT_EQ(NameHash(first), NameHash(second));
+    {
+        const std::vector<std::u16string> names = {first, second};
+        TqxHashTable table;
+        table.SetNameSource(
+            [](const void* context, std::int32_t position, std::u16string_view& name) {
+                const auto& all = *static_cast<const std::vector<std::u16string>*>(context);
+                name = all.at(static_cast<std::size_t>(position));
+                return true;
+            },
+            &names);
+        table.Store(first, 0);
+        table.Store(second, 1);
+        const auto bucket = table.Bucket(0);
+        ASSERT_EQ(bucket.size(), 2u);
+        ASSERT_TRUE(bucket[0].Hash == bucket[1].Hash && bucket[0].Check == bucket[1].Check)
+            << "the two names no longer share both hashes";
+        EXPECT_EQ(table.Find(first), 0);
+        EXPECT_EQ(table.Find(second), 1);
+    }
     const auto root = ParseJson(R"({"\u0000wvedjzb":1,"\u0000another":3,"\u0000ghqqycg":2})");
     ASSERT_NE(root, nullptr);
     auto& object = static_cast<TqxJSONobject&>(*root);

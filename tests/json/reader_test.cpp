@@ -155,6 +155,11 @@ TEST(JsonReader, NumbersReadBackThroughTheGeneralFormat) {
         {"2e-4951", "3.64519953188247E-4951"},  // above half the smallest subnormal
         {"1e-4951", "0"},                       // below it
         {"1e-5000", "0"},
+        // Beyond double's range and precision, within the extended type's.
+        {"2.43e4930", "2.43E4930"},
+        {"1.18973149535723176502e4932", "1.18973149535723E4932"},  // its largest value
+        {"1.2e4932", "none"},                                      // beyond it
+        {"123456789012345678901234567890", "1.23456789012346E29"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Reparse(c.text), c.written) << c.text;

@@ -282,8 +282,8 @@ void CheckApartments(Checks& checks, HttpRecorder& server) {
 
     first.Post([&] { one.control.As<IOleInPlaceObject>()->InPlaceDeactivate(); });
     second.Post([&] { two.control.As<IOleInPlaceObject>()->InPlaceDeactivate(); });
-    first.Wait();
-    second.Wait();
+    const bool deactivated = first.Wait() && second.Wait();
+    checks.That(deactivated, "both threads take their controls out of place");
     checks.Equal(WindowsAcrossThreads(), std::string(),
                  "out of place: no window has a parent or owner on another thread");
 

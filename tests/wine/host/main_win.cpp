@@ -360,7 +360,10 @@ int Run() {
     Checks checks;
     com::UniqueHwnd main_window = MainWindow();
     HttpRecorder server;
-    // First, so that no thread of the host has made a window of the DLL before.
+    // First, so that no thread of the host has made a window of the DLL before: the thread
+    // whose control comes first would otherwise hold the DLL's process-wide windows (such as
+    // a parking window) in an unmended DLL, and the check that a thread's windows end with it
+    // would see them on the main thread instead.
     CheckApartments(checks, server);
     HMODULE dll = nullptr;
     {
