@@ -146,6 +146,25 @@ run_on_display() {
   return "${PIPESTATUS[0]}"
 }
 
+# run_on_display with Wine's heap checking: warn+heap makes ntdll keep tail and free
+# patterns on every heap block and check them on each free and reallocation, reporting
+# damage as err:heap or warn:heap lines on stderr ("heap ..., block ...: invalid block
+# tail", "... already freed block"). Prints their number and the first few; fails on any.
+run_heap_checked() {
+  local program=$1 log count rc
+  shift
+  log=$(mktemp)
+  env WINEDEBUG=-all,err+heap,warn+heap "$@" xvfb-run -a -s '-screen 0 1024x768x24' \
+    sh -c '"$0" "$1"; rc=$?; wineserver -w; exit $rc' "$WINE" "$program" \
+    2>"$log" | tr -d '\r'
+  rc=${PIPESTATUS[0]}
+  count=$(grep -cE ':(err|warn):heap:' "$log")
+  echo "heap warnings: $count"
+  grep -E ':(err|warn):heap:' "$log" | head -n 5
+  rm -f "$log"
+  [ "$rc" -eq 0 ] && [ "$count" -eq 0 ]
+}
+
 # A new prefix at $WINEPREFIX that shows no crash dialogs.
 fresh_prefix() {
   rm -rf "$WINEPREFIX"
@@ -485,7 +504,7 @@ case $step in
     unregister_engine
     wineserver -w
     start=$(date +%s)
-    run_on_display "$wintest" || fail "the $step run reports a failure"
+    run_heap_checked "$wintest" || fail "the $step run reports a failure or heap damage"
     echo "$step ran in $(( $(date +%s) - start )) s"
     unregister || fail "unregistration"
     wineserver -w
