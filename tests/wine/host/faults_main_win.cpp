@@ -6,9 +6,10 @@
 // the error information (unless the control's contract absorbs the failure, or the call came
 // in through an event, whose source gets no answer of ours); every other operation
 // succeeds; a later ClosePlugin completes and lets go of the host's objects; the content
-// requests that reach the recorder carry the whole sector list, never more requests than the
-// clean session makes; and the host's table ends with the record the clean session writes
-// (a failed first close is retried by the second, which must save).
+// requests that reach the recorder carry the whole sector list, and are no more than the
+// clean session's (one more when the failure came inside BeforeNavigate2); and the host's
+// table ends with the record the session must write (a failed first close is retried by the
+// second, which must save), or with the seeded record untouched when reading it failed.
 //   wintest_faults [--list]   (--list: the clean sessions' calls, by step, before the sweep)
 
 #include <winsock2.h>
