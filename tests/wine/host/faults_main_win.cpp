@@ -5,8 +5,11 @@
 // plug-in operation that made the failing call answers its HRESULT with its description in
 // the error information (unless the control's contract absorbs the failure, or the call came
 // in through an event, whose source gets no answer of ours); every other operation
-// succeeds; a later ClosePlugin completes; and the settings record is in the host's table
-// unless the failing call was part of saving it.
+// succeeds; a later ClosePlugin completes and lets go of the host's objects; the content
+// requests that reach the recorder carry the whole sector list, and are no more than the
+// clean session's (one more when the failure came inside BeforeNavigate2); and the host's
+// table ends with the record the session must write (a failed first close is retried by the
+// second, which must save), or with the seeded record untouched when reading it failed.
 //   wintest_faults [--list]   (--list: the clean sessions' calls, by step, before the sweep)
 
 #include <winsock2.h>
@@ -38,28 +41,54 @@ using com::ComPtr;
 constexpr DWORD kRequestWait = 20000;
 constexpr DISPID kRangeChange = 201;
 
+// The settings record in the host's table: its members, or none when there is no record.
+struct Record {
+    std::string name;  // the JSON values as written, strings with their quotes
+    std::string tag;
+    std::string last_sele_id;
+    bool operator==(const Record&) const = default;
+};
+
+// The content requests' bodies: the first position (the stored one lies beyond the list) and
+// its sector's code, with the tree before and after the edit that adds Coal.
+constexpr const char* kBodyBefore =
+    "SelID=0&Range=0X0001&SectorList=Big+Bank%3B101%2CSteel%3B102%2C";
+constexpr const char* kBodyAfter =
+    "SelID=0&Range=0X0001&SectorList=Big+Bank%3B101%2CSteel%3B102%2CCoal%3B103%2C";
+
 // Where a session starts and what its content requests carry.
 struct SessionKind {
     const char* label;
-    bool stored_settings;  // the host's table holds this control's settings record
+    // The host's table holds this control's settings record as this text; nullptr: no table.
+    // A stored position outside the sector list makes the control select the first sector and
+    // store "0", so the record the session must write differs from this one in LastSeleID, and
+    // from the initial values in Name and Tag, which the control must keep. String members
+    // are stored URL-style, so a space is written "+".
+    const char16_t* seed;
+    std::optional<Record> expected;  // what the host's table holds after the session
     // The host's HtmlValidate: the content URL carries it as it is, so a command or a range
     // reference in it reaches the control's page-command handling through the browser.
     const wchar_t* validation;
     bool posts;  // whether the content requests reach the recorder
 };
 
-constexpr SessionKind kSessions[] = {
-    {"returning session", true, L"v=faults", true},
-    {"first session with page commands", false, L"r=rid{102}&next=zq://key/13", false},
+const SessionKind kSessions[] = {
+    {"returning session", u"{\"Name\":\"sweep+seed\",\"Tag\":7,\"LastSeleID\":\"5\"}",
+     Record{"\"sweep+seed\"", "7", "\"0\""}, L"v=faults", true},
+    {"first session with page commands", nullptr, Record{"\"\"", "0", "\"0\""},
+     L"r=rid{102}&next=zq://key/13", false},
 };
+
+bool ReadsStoredSettings(std::string_view entry) {
+    return entry.find("select ConfigContent from GeneralConfig") != std::string_view::npos;
+}
 
 // Calls whose failure the control absorbs by its documented contract, so the operation
 // around them still succeeds: reading the stored settings never reports a database error
 // (the control keeps its defaults), and the range listener finds its connection point,
 // advises and unadvises silently (the control works on without change events).
 bool AbsorbedByContract(std::string_view entry) {
-    return entry.find("select ConfigContent from GeneralConfig") != std::string_view::npos ||
-           entry.starts_with("IDvRanges::FindConnectionPoint") ||
+    return ReadsStoredSettings(entry) || entry.starts_with("IDvRanges::FindConnectionPoint") ||
            entry.starts_with("IConnectionPoint::Advise") ||
            entry.starts_with("IConnectionPoint::Unadvise");
 }
@@ -84,25 +113,58 @@ struct RunOutcome {
     std::map<std::string, std::size_t> calls_by_interface;
     std::vector<std::pair<std::string, bool>> clean_calls;
     std::optional<std::wstring> stored;  // the settings record's text in the host's table
+    std::vector<std::string> posts;      // the bodies of the requests the recorder got
+    // References to the host's controller and range object that the control still holds
+    // after the last ClosePlugin.
+    long controller_refs_kept = 0;
+    long ranges_refs_kept = 0;
     std::size_t sinks_after_close = 0;
     std::size_t keys_handled = 0;
     std::vector<std::string> silent;  // steps that answered S_OK but did not do their work
 };
 
-// The selected position that the host's table gives the next start-up: the record's
-// LastSeleID, or the first position ("0") when there is no record.
-std::string SelectionFound(const std::optional<std::wstring>& record) {
-    if (!record) {
-        return "0";
-    }
-    const std::string text = WideToUtf8(std::u16string(record->begin(), record->end()));
-    const std::string key = "\"LastSeleID\":\"";
+// The value of a member of a flat JSON object, as written.
+std::string MemberValue(const std::string& text, const std::string& member) {
+    const std::string key = "\"" + member + "\":";
     const std::size_t start = text.find(key);
     if (start == std::string::npos) {
-        return "no LastSeleID in " + text;
+        return "(missing)";
     }
-    const std::size_t end = text.find('"', start + key.size());
-    return text.substr(start + key.size(), end - start - key.size());
+    const std::size_t from = start + key.size();
+    const std::size_t end =
+        text[from] == '"' ? text.find('"', from + 1) + 1 : text.find_first_of(",}", from);
+    return text.substr(from, end - from);
+}
+
+std::optional<Record> ParseRecord(const std::optional<std::wstring>& text) {
+    if (!text) {
+        return std::nullopt;
+    }
+    const std::string json = WideToUtf8(std::u16string(text->begin(), text->end()));
+    return Record{MemberValue(json, "Name"), MemberValue(json, "Tag"),
+                  MemberValue(json, "LastSeleID")};
+}
+
+std::string Describe(const std::optional<Record>& record) {
+    if (!record) {
+        return "no record";
+    }
+    return "Name " + record->name + ", Tag " + record->tag + ", LastSeleID " + record->last_sele_id;
+}
+
+std::optional<Record> SeededRecord(const SessionKind& kind) {
+    if (kind.seed == nullptr) {
+        return std::nullopt;
+    }
+    const std::u16string_view seed(kind.seed);
+    return ParseRecord(std::wstring(seed.begin(), seed.end()));
+}
+
+// The references held on `object` besides the caller's own.
+template <typename Interface>
+long References(Interface* object) {
+    object->AddRef();
+    return static_cast<long>(object->Release());
 }
 
 std::optional<std::wstring> StoredRecord(const TableStore& store) {
@@ -118,15 +180,30 @@ std::optional<std::wstring> StoredRecord(const TableStore& store) {
     return std::nullopt;
 }
 
-Host SessionHost(const SessionKind& kind, HWND main_window, unsigned short port) {
-    Host host = MakeHost(main_window, port, kind.validation);
-    if (!kind.stored_settings) {
+// The validation a run's host gives: the session's, after a tag naming the run, so that a
+// request the browser sends late is told apart from the next run's.
+std::string RunTag(const SessionKind& kind, std::size_t ordinal) {
+    return "sweep=" + std::to_string(&kind - kSessions) + "." + std::to_string(ordinal) + "&";
+}
+
+std::wstring RunValidation(const SessionKind& kind, std::size_t ordinal) {
+    const std::string tag = RunTag(kind, ordinal);
+    return std::wstring(tag.begin(), tag.end()) + kind.validation;
+}
+
+Host SessionHost(const SessionKind& kind, HWND main_window, unsigned short port,
+                 const std::wstring& validation) {
+    Host host = MakeHost(main_window, port, validation);
+    if (kind.seed != nullptr) {
+        host.store->Put(L"GeneralConfig",
+                        {{u"ConfigID", u"ConfigContent"}, {{u"KvTavrix2009", kind.seed}}});
+    } else {
         auto store = std::make_shared<TableStore>();
         store->Put(L"netSYSTEM", {{u"IValue"}, {{u"1"}}});
         host.store = store;
         host.controller = com::MakeComObject<TestController>(host.ranges, store, main_window);
         host.controller->SetParam(L"ServerIP", L"127.0.0.1:" + std::to_wstring(port));
-        host.controller->SetParam(L"HtmlValidate", kind.validation);
+        host.controller->SetParam(L"HtmlValidate", validation);
     }
     return host;
 }
@@ -155,14 +232,29 @@ class Session {
             return std::move(outcome_);
         }
         outcome_.ran = true;
-        host_ = SessionHost(kind_, main_window_, server_.Port());
+        const std::wstring validation = RunValidation(kind_, failing_ordinal);
+        host_ = SessionHost(kind_, main_window_, server_.Port(), validation);
+        const long controller_refs =
+            References(static_cast<IDvController*>(host_.controller.Get()));
+        const long ranges_refs = References(static_cast<IDvRanges*>(host_.ranges.Get()));
         if (failing_ordinal == 0) {
             HostFaults().RestartClean();
         } else {
             HostFaults().Restart(failing_ordinal);
         }
         Drive(*plugin.Get());
+        outcome_.controller_refs_kept =
+            References(static_cast<IDvController*>(host_.controller.Get())) - controller_refs;
+        outcome_.ranges_refs_kept =
+            References(static_cast<IDvRanges*>(host_.ranges.Get())) - ranges_refs;
         Finish();
+        const std::string tag = RunTag(kind_, failing_ordinal);
+        for (std::size_t i = 0; i < server_.Count(); ++i) {
+            const HttpRequest request = server_.At(i);
+            if (request.target.find(tag) != std::string::npos) {
+                outcome_.posts.push_back(request.body);
+            }
+        }
 
         object->Close(OLECLOSE_NOSAVE);
         object->SetClientSite(nullptr);
@@ -278,7 +370,6 @@ std::string Hex(HRESULT hr) {
 
 struct Verdict {
     bool wrong_hresult = false;
-    bool part_of_save = false;
     std::string detail;
 };
 
@@ -294,9 +385,6 @@ Verdict Judge(const RunOutcome& run, std::size_t ordinal) {
         const bool made_it = step.first_call <= ordinal && ordinal <= step.last_call;
         const bool reported = made_it && step.plugin_operation && !run.failed_in_browser_event &&
                               !AbsorbedByContract(run.failed_entry);
-        if (reported && step.name == "ClosePlugin") {
-            verdict.part_of_save = true;
-        }
         const bool right =
             reported ? step.answer == code && step.description == description : step.answer == S_OK;
         if (!right) {
@@ -313,6 +401,7 @@ struct Tally {
     std::size_t injected = 0;
     std::size_t wrong_hresults = 0;
     std::size_t lost_saves = 0;
+    std::size_t wrong_posts = 0;
     std::size_t other_failures = 0;
     std::size_t absorbed = 0;
     std::size_t in_events = 0;
@@ -346,9 +435,12 @@ bool Sweep(const SessionKind& kind, HWND main_window, HttpRecorder& server, Tall
         std::printf("FAIL: %s: the control is not created and embedded\n", kind.label);
         return false;
     }
-    bool sound = clean.calls > 0 && clean.calls < 0x10000 && clean.stored.has_value() &&
-                 !SelectionFound(clean.stored).starts_with("no ") && clean.silent.empty() &&
-                 clean.sinks_after_close == 0 &&
+    const std::vector<std::string> clean_posts =
+        kind.posts ? std::vector<std::string>{kBodyBefore, kBodyAfter} : std::vector<std::string>{};
+    bool sound = clean.calls > 0 && clean.calls < 0x10000 &&
+                 ParseRecord(clean.stored) == kind.expected && clean.posts == clean_posts &&
+                 clean.controller_refs_kept == 0 && clean.ranges_refs_kept == 0 &&
+                 clean.silent.empty() && clean.sinks_after_close == 0 && DamagedHeaps() == 0 &&
                  (kind.posts || (clean.keys_handled > 0 && clean.browser_event_calls > 0));
     for (const Step& step : clean.steps) {
         sound = sound && step.answer == S_OK;
@@ -356,8 +448,12 @@ bool Sweep(const SessionKind& kind, HWND main_window, HttpRecorder& server, Tall
     if (!sound) {
         std::printf(
             "FAIL: %s: the clean session does not run as a host expects (%zu calls, %zu keys "
-            "handled, %zu calls through browser events)\n",
-            kind.label, clean.calls, clean.keys_handled, clean.browser_event_calls);
+            "handled, %zu calls through browser events, %zu requests, record: %s)\n",
+            kind.label, clean.calls, clean.keys_handled, clean.browser_event_calls,
+            clean.posts.size(), Describe(ParseRecord(clean.stored)).c_str());
+        for (const std::string& body : clean.posts) {
+            std::printf("  posted %s\n", body.c_str());
+        }
         for (const Step& step : clean.steps) {
             std::printf("  %s: %s %s\n", step.name.c_str(), Hex(step.answer).c_str(),
                         step.description.c_str());
@@ -401,10 +497,37 @@ bool Sweep(const SessionKind& kind, HWND main_window, HttpRecorder& server, Tall
             ++tally.wrong_hresults;
             std::printf("FAIL: %s: wrong answer%s\n", call.c_str(), verdict.detail.c_str());
         }
-        if (SelectionFound(run.stored) != SelectionFound(clean.stored) && !verdict.part_of_save) {
+        // A failed read of the stored record leaves the control on its initial values, which
+        // it must not save over the record it never saw; every other run saves.
+        const std::optional<Record> expected =
+            ReadsStoredSettings(run.failed_entry) ? SeededRecord(kind) : kind.expected;
+        if (ParseRecord(run.stored) != expected) {
             ++tally.lost_saves;
-            std::printf("FAIL: %s: the host's table gives position %s, not %s\n", call.c_str(),
-                        SelectionFound(run.stored).c_str(), SelectionFound(clean.stored).c_str());
+            std::printf("FAIL: %s: the host's table holds %s, not %s\n", call.c_str(),
+                        Describe(ParseRecord(run.stored)).c_str(), Describe(expected).c_str());
+        }
+        // A failure inside BeforeNavigate2 leaves the navigation it was deciding on
+        // uncancelled, so a content request that the page commands would have stopped may
+        // reach the recorder: one more than the clean session's, and whole.
+        const std::size_t allowed_posts =
+            clean_posts.size() + (run.failed_in_browser_event ? 1 : 0);
+        bool posts_right = run.posts.size() <= allowed_posts;
+        for (const std::string& body : run.posts) {
+            posts_right = posts_right && (body == kBodyBefore || body == kBodyAfter);
+        }
+        if (!posts_right) {
+            ++tally.wrong_posts;
+            std::printf("FAIL: %s: %zu content requests (at most %zu expected):\n", call.c_str(),
+                        run.posts.size(), allowed_posts);
+            for (const std::string& body : run.posts) {
+                std::printf("  posted %s\n", body.c_str());
+            }
+        }
+        if (run.controller_refs_kept != 0 || run.ranges_refs_kept != 0) {
+            Fail(tally, call + ": after ClosePlugin the control still holds " +
+                            std::to_string(run.controller_refs_kept) +
+                            " references to the host's controller and " +
+                            std::to_string(run.ranges_refs_kept) + " to its range object");
         }
         const bool unadvise_failed = run.failed_entry.starts_with("IConnectionPoint::Unadvise");
         if (run.sinks_after_close != 0 && !unadvise_failed) {
@@ -412,6 +535,9 @@ bool Sweep(const SessionKind& kind, HWND main_window, HttpRecorder& server, Tall
         }
         for (const std::string& silent : run.silent) {
             Fail(tally, call + ": " + silent);
+        }
+        if (const std::size_t damaged = DamagedHeaps(); damaged != 0) {
+            Fail(tally, call + ": " + std::to_string(damaged) + " heaps fail validation");
         }
     }
     return true;
@@ -426,9 +552,10 @@ int Run() {
     for (const SessionKind& kind : kSessions) {
         swept = Sweep(kind, main_window.Get(), server, tally) && swept;
     }
-    std::printf("faults wine%d: injected=%zu crashes=0 wrong_hresults=%zu lost_saves=%zu\n",
-                static_cast<int>(sizeof(void*)) * 8, tally.injected, tally.wrong_hresults,
-                tally.lost_saves);
+    std::printf(
+        "faults wine%d: injected=%zu crashes=0 wrong_hresults=%zu lost_saves=%zu wrong_posts=%zu\n",
+        static_cast<int>(sizeof(void*)) * 8, tally.injected, tally.wrong_hresults, tally.lost_saves,
+        tally.wrong_posts);
     std::string split;
     for (const auto& [name, count] : tally.by_interface) {
         split += " " + name + "=" + std::to_string(count);
@@ -437,7 +564,8 @@ int Run() {
         "  calls swept by interface:%s; through browser events %zu, absorbed by "
         "contract %zu\n",
         split.c_str(), tally.in_events, tally.absorbed);
-    return swept && tally.wrong_hresults == 0 && tally.lost_saves == 0 && tally.other_failures == 0
+    return swept && tally.wrong_hresults == 0 && tally.lost_saves == 0 && tally.wrong_posts == 0 &&
+                   tally.other_failures == 0
                ? 0
                : 1;
 }

@@ -4,6 +4,7 @@
 #include <ole2.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "com/bstr_win.h"
 
@@ -93,6 +94,22 @@ ComPtr<IUnknown> CreateControl(HRESULT* result) {
 
 ComPtr<IDvPlugin> Plugin(const ComPtr<IUnknown>& control) {
     return control.As<IDvPlugin>();
+}
+
+std::size_t DamagedHeaps() {
+    std::vector<HANDLE> heaps(64);
+    DWORD count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
+    if (count > heaps.size()) {
+        heaps.resize(count);
+        count = GetProcessHeaps(count, heaps.data());
+    }
+    std::size_t damaged = 0;
+    for (DWORD i = 0; i < count && i < heaps.size(); ++i) {
+        if (!HeapValidate(heaps[i], 0, nullptr)) {
+            ++damaged;
+        }
+    }
+    return damaged;
 }
 
 int RunWithOle(const std::function<int()>& run) {

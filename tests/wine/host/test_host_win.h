@@ -49,6 +49,11 @@ Host MakeHost(HWND main_window, unsigned short port, const std::wstring& validat
 com::ComPtr<IUnknown> CreateControl(HRESULT* result = nullptr);
 com::ComPtr<IDvPlugin> Plugin(const com::ComPtr<IUnknown>& control);
 
+// Validates every heap of the process (HeapValidate on each of GetProcessHeaps): the number
+// found damaged. Wine's heap checking (warn+heap) keeps a tail pattern after every block,
+// which only a validation reads, so this is what sees an overrun of a block still in use.
+std::size_t DamagedHeaps();
+
 // A test program's body between OleInitialize and OleUninitialize: its exit code, or 1 when
 // OLE does not start.
 int RunWithOle(const std::function<int()>& run);
