@@ -39,7 +39,9 @@ engine_dll=${6:-}
 msi=${6:-}
 make_msi_version=${7:-}
 export WINEDEBUG=-all
-HEAP_CHECKED_SOAK_CYCLES=1000
+# Enough cycles for damage that every cycle repeats; the memory bound is read from the
+# unchecked 1000-cycle soak.
+HEAP_CHECKED_SOAK_CYCLES=300
 if [ "$bits" = 64 ]; then
   WINE=/usr/lib/wine/wine64
   export WINEARCH=win64
