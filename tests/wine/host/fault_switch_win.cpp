@@ -46,6 +46,7 @@ std::string FaultSwitch::InjectedDescription(std::size_t ordinal, const std::str
 }
 
 void FaultSwitch::Restart(std::size_t ordinal) {
+    const std::lock_guard<std::mutex> lock(mutex_);
     calls_ = 0;
     failing_ = ordinal;
     failed_entry_.clear();
@@ -56,7 +57,8 @@ void FaultSwitch::Restart(std::size_t ordinal) {
     clean_calls_.clear();
 }
 
-bool FaultSwitch::Counts(const std::string& entry) {
+std::size_t FaultSwitch::Counts(const std::string& entry) {
+    const std::lock_guard<std::mutex> lock(mutex_);
     ++calls_;
     ++by_interface_[entry.substr(0, entry.find("::"))];
     if (classify_all_) {
@@ -65,18 +67,19 @@ bool FaultSwitch::Counts(const std::string& entry) {
         clean_calls_.emplace_back(entry, in_event);
     }
     if (calls_ != failing_) {
-        return false;
+        return 0;
     }
     failed_entry_ = entry;
     failed_in_browser_event_ = InsideBrowserEvent();
-    return true;
+    return calls_;
 }
 
 HRESULT FaultSwitch::Call(const std::string& entry) {
-    if (!Counts(entry)) {
+    const std::size_t ordinal = Counts(entry);
+    if (ordinal == 0) {
         return S_OK;
     }
-    return HostFailure(InjectedCode(calls_), InjectedDescription(calls_, entry));
+    return HostFailure(InjectedCode(ordinal), InjectedDescription(ordinal, entry));
 }
 
 // IDispatch::Invoke reports an error of the member it calls by answering DISP_E_EXCEPTION
@@ -86,15 +89,16 @@ HRESULT FaultSwitch::Invoke(const std::string& entry, EXCEPINFO* exception) {
     if (exception == nullptr) {
         return Call(entry);
     }
-    if (!Counts(entry)) {
+    const std::size_t ordinal = Counts(entry);
+    if (ordinal == 0) {
         return S_OK;
     }
     *exception = EXCEPINFO{};
-    const std::wstring description = Wide(InjectedDescription(calls_, entry));
+    const std::wstring description = Wide(InjectedDescription(ordinal, entry));
     exception->bstrDescription =
         SysAllocStringLen(description.data(), static_cast<UINT>(description.size()));
     exception->bstrSource = SysAllocString(kSource);
-    exception->scode = InjectedCode(calls_);
+    exception->scode = InjectedCode(ordinal);
     return DISP_E_EXCEPTION;
 }
 

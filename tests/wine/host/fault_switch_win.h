@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <map>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -56,7 +57,11 @@ class FaultSwitch {
     const std::map<std::string, std::size_t>& CallsByInterface() const { return by_interface_; }
 
   private:
-    bool Counts(const std::string& entry);
+    // Counts the call; answers its ordinal when it is the one to fail, else 0.
+    std::size_t Counts(const std::string& entry);
+
+    // Controls on several threads (each its own apartment) call the one switch at once.
+    std::mutex mutex_;
 
     std::size_t calls_ = 0;
     std::size_t failing_ = 0;
